@@ -1,0 +1,232 @@
+/* kvn.h - the whole host contract of the kvn draughts link library (C99 and C++).
+ *
+ * kvn carries game messages between two draughts programs over TCP (IPv4 or
+ * IPv6, client or server) or over a null-modem serial cable.  A host opens a
+ * link in one of three slots, sends kvn_message records, is notified of every
+ * arriving message, fetches it, and finally disconnects.
+ *
+ * Calling order, per slot:
+ *   1. one connect function (kvn_socket_connect*, kvn_nulmodem_connect);
+ *   2. any number of kvn_send_message / kvn_receive_message calls, normally
+ *      one kvn_receive_message for every notification;
+ *   3. kvn_disconnect, which also frees the slot.  Call it after a lost link
+ *      too, and for every slot before the library is unloaded.
+ * Call the functions for one slot from one thread at a time (normally the
+ * host's window thread).  Different slots are independent.
+ *
+ * Notifications.  For every arriving message the library posts
+ *     (window, message, wparam = type code 0..7, lparam = slot)
+ * once the message can be fetched with kvn_receive_message.  When a TCP link
+ * is lost (peer closed, socket error, or garbage without a terminator) it posts
+ * wparam = KVN_CONNECTION_LOST (100) once; by then the link's queues are empty
+ * and anything sent later is discarded.  A serial link never reports a loss.
+ * On Windows the notification is a PostMessageA to the host's HWND.  On other
+ * systems it is a call of window->post(window, message, wparam, lparam) made
+ * from one of the library's worker threads: post must return promptly (treat
+ * it like an asynchronous message post, e.g. push into your own queue) and
+ * must not call back into the library; its outcome is ignored.  A null window
+ * posts nothing; received messages can still be fetched.
+ */
+#ifndef KVN_H
+#define KVN_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#if defined(_WIN32)
+#  ifndef WIN32_LEAN_AND_MEAN
+#    define WIN32_LEAN_AND_MEAN
+#  endif
+#  include <windows.h>
+#  define KVN_CALL __stdcall
+#  if defined(KVN_BUILDING_LIBRARY) || defined(KVN_STATIC)
+#    define KVN_API
+#  else
+#    define KVN_API __declspec(dllimport)
+#  endif
+#else
+#  define KVN_CALL
+#  if defined(KVN_BUILDING_LIBRARY)
+#    define KVN_API __attribute__((visibility("default")))
+#  else
+#    define KVN_API
+#  endif
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Message type codes: kvn_message.type and the notification's wparam. */
+#define KVN_NONE         0 /* empty text or unknown first letter */
+#define KVN_GAME_REQUEST 1 /* "R" */
+#define KVN_GAME_ACCEPT  2 /* "A" */
+#define KVN_MOVE         3 /* "M" */
+#define KVN_GAME_END     4 /* "E" */
+#define KVN_CHAT         5 /* "C" */
+#define KVN_BACK_REQUEST 6 /* "B" */
+#define KVN_BACK_ACCEPT  7 /* "K" */
+#define KVN_CONNECTION_LOST 100 /* wparam only: the TCP link was torn down */
+
+#define KVN_DEFAULT_PORT 27531 /* used when a port argument is 0 */
+
+/* Result codes of the connect functions.  0 is success.  The TCP codes mean
+ * different things for a client (named host) and a server (null/empty host). */
+#define KVN_OK               0
+#define KVN_NO_PEER        (-1)   /* server: nobody connected within ~500 ms */
+#define KVN_SOCKET_FAILED  (-2)   /* TCP: no socket; serial: port missing or busy */
+#define KVN_CONNECT_FAILED (-3)   /* client: refused/unreachable; server: non-blocking mode; serial: reading settings */
+#define KVN_NONBLOCK_OR_BIND (-4) /* client: non-blocking mode; server: port in use; serial: writing settings */
+#define KVN_KEEPALIVE_OR_LISTEN (-5) /* client: keep-alive; server: listen; serial: time-outs */
+#define KVN_ACCEPT_FAILED  (-6)   /* server: accept error; serial: event mask */
+#define KVN_ACCEPT_KEEPALIVE (-7) /* server: keep-alive on the accepted link */
+#define KVN_UNUSABLE      (-10)   /* TCP: host name not found or network start-up failed */
+#define KVN_BAD_SLOT     (-100)   /* slot is not 0, 1 or 2 */
+
+/* The message record.  Byte-packed, 131 bytes; only the member named by
+ * `type` has meaning.  Numbers out of range are replaced when sending and
+ * clamped (differently) when receiving; characters travel as 7 bits. */
+#pragma pack(push, 1)
+
+typedef struct kvn_game_request {
+    int16_t version;       /* 1..99 */
+    char    name[33];      /* up to 32 characters and a NUL */
+    char    colour;        /* 'W' white or 'Z' black */
+    int16_t thinking_time; /* first time-control number, 0..999 */
+    int16_t move_count;    /* second time-control number, 0..999 */
+    char    side_to_move;  /* 'W' or 'Z' in the starting position */
+    char    squares[50];   /* squares 1..50, no terminator; 'z','e','w' etc. */
+} kvn_game_request;
+
+typedef struct kvn_game_accept {
+    char    name[33];
+    int16_t accept_code;   /* 0..3 */
+} kvn_game_accept;
+
+typedef struct kvn_move {
+    int16_t time;          /* 0..9999 */
+    int16_t from_square;   /* 1..50 */
+    int16_t to_square;     /* 1..50 */
+    int16_t capture_count; /* 0..20 */
+    int16_t captured[20];  /* first capture_count entries count, 1..50 */
+} kvn_move;
+
+typedef struct kvn_game_end {
+    int16_t reason;        /* 0..3 */
+    int16_t stop_code;     /* 0 or 1 */
+} kvn_game_end;
+
+typedef struct kvn_chat {
+    char text[127];        /* up to 126 characters and a NUL */
+} kvn_chat;
+
+typedef struct kvn_back_request {
+    int16_t move_number;   /* 1..999 */
+    char    side_to_move;  /* 'W' or 'Z' */
+} kvn_back_request;
+
+typedef struct kvn_back_accept {
+    int16_t accept_code;   /* 0..2 */
+} kvn_back_accept;
+
+typedef struct kvn_message {
+    int32_t type;          /* KVN_NONE .. KVN_BACK_ACCEPT */
+    union {
+        kvn_game_request game_request;
+        kvn_game_accept  game_accept;
+        kvn_move         move;
+        kvn_game_end     game_end;
+        kvn_chat         chat;
+        kvn_back_request back_request;
+        kvn_back_accept  back_accept;
+    } u;
+} kvn_message;
+
+#pragma pack(pop)
+
+/* The layout is part of the binary contract: these fail to compile if it moves. */
+#define KVN_LAYOUT_CHECK(name, cond) typedef char kvn_layout_check_##name[(cond) ? 1 : -1]
+KVN_LAYOUT_CHECK(size, sizeof(kvn_message) == 131);
+KVN_LAYOUT_CHECK(type, offsetof(kvn_message, type) == 0);
+KVN_LAYOUT_CHECK(rq_version, offsetof(kvn_message, u.game_request.version) == 4);
+KVN_LAYOUT_CHECK(rq_name, offsetof(kvn_message, u.game_request.name) == 6);
+KVN_LAYOUT_CHECK(rq_colour, offsetof(kvn_message, u.game_request.colour) == 39);
+KVN_LAYOUT_CHECK(rq_time, offsetof(kvn_message, u.game_request.thinking_time) == 40);
+KVN_LAYOUT_CHECK(rq_moves, offsetof(kvn_message, u.game_request.move_count) == 42);
+KVN_LAYOUT_CHECK(rq_side, offsetof(kvn_message, u.game_request.side_to_move) == 44);
+KVN_LAYOUT_CHECK(rq_squares, offsetof(kvn_message, u.game_request.squares) == 45);
+KVN_LAYOUT_CHECK(ac_name, offsetof(kvn_message, u.game_accept.name) == 4);
+KVN_LAYOUT_CHECK(ac_code, offsetof(kvn_message, u.game_accept.accept_code) == 37);
+KVN_LAYOUT_CHECK(mv_time, offsetof(kvn_message, u.move.time) == 4);
+KVN_LAYOUT_CHECK(mv_from, offsetof(kvn_message, u.move.from_square) == 6);
+KVN_LAYOUT_CHECK(mv_to, offsetof(kvn_message, u.move.to_square) == 8);
+KVN_LAYOUT_CHECK(mv_count, offsetof(kvn_message, u.move.capture_count) == 10);
+KVN_LAYOUT_CHECK(mv_captured, offsetof(kvn_message, u.move.captured) == 12);
+KVN_LAYOUT_CHECK(end_reason, offsetof(kvn_message, u.game_end.reason) == 4);
+KVN_LAYOUT_CHECK(end_stop, offsetof(kvn_message, u.game_end.stop_code) == 6);
+KVN_LAYOUT_CHECK(chat_text, offsetof(kvn_message, u.chat.text) == 4);
+KVN_LAYOUT_CHECK(back_number, offsetof(kvn_message, u.back_request.move_number) == 4);
+KVN_LAYOUT_CHECK(back_side, offsetof(kvn_message, u.back_request.side_to_move) == 6);
+KVN_LAYOUT_CHECK(backac_code, offsetof(kvn_message, u.back_accept.accept_code) == 4);
+
+/* Where notifications go.  On Windows a window handle; elsewhere a small
+ * callback object owned by the host, which must outlive every link using it. */
+#if defined(_WIN32)
+typedef HWND kvn_window_handle;
+#else
+typedef struct kvn_window {
+    void (*post)(struct kvn_window *self, uint32_t message, uintptr_t wparam, intptr_t lparam);
+    void *context;
+} kvn_window;
+typedef kvn_window *kvn_window_handle;
+#endif
+
+/* Ends the link in `slot` and frees the slot.  Returns once the link's worker
+ * threads have ended; discards unsent and unfetched messages.  A free or
+ * invalid slot is ignored. (ordinal 1) */
+KVN_API void KVN_CALL kvn_disconnect(int32_t slot);
+
+/* Opens a null-modem link on serial port COM1..COM9 (`port` 1..9; any other
+ * number means 1).  On Linux COMn is /dev/ttyS<n-1>.  Returns 0 or a negative
+ * result code: -2 port missing or already open, -3..-6 the port refused its
+ * settings, -100 bad slot. (ordinal 2) */
+KVN_API int32_t KVN_CALL kvn_nulmodem_connect(int32_t slot, int32_t port,
+                                              kvn_window_handle window, uint32_t message);
+
+/* Fetches the oldest received message of `slot` into *message.  With nothing
+ * waiting (or a free/invalid slot) only message->type is set, to 0.  A null
+ * `message` discards the oldest received message. (ordinal 3) */
+KVN_API void KVN_CALL kvn_receive_message(int32_t slot, kvn_message *message);
+
+/* Queues *message for sending on `slot`; returns at once.  The record is only
+ * read.  A free or invalid slot, or a null message, is ignored. (ordinal 4) */
+KVN_API void KVN_CALL kvn_send_message(int32_t slot, const kvn_message *message);
+
+/* Opens a TCP link over IPv4 on the default port 27531.  A null or empty
+ * `host` makes this side the server: it listens on every local address and
+ * waits about 500 ms for one peer (-1 when none came; call again to keep
+ * waiting).  Otherwise it connects to `host` (a name or numeric address),
+ * blocking until connected or refused.  If the slot still holds a link, that
+ * link is closed first. (ordinal 5) */
+KVN_API int32_t KVN_CALL kvn_socket_connect(int32_t slot, const char *host,
+                                            kvn_window_handle window, uint32_t message);
+
+/* As kvn_socket_connect, over IPv6. (ordinal 6) */
+KVN_API int32_t KVN_CALL kvn_socket_connect6(int32_t slot, const char *host,
+                                             kvn_window_handle window, uint32_t message);
+
+/* As kvn_socket_connect6, on `port` (0 = 27531; only the low 16 bits count). (ordinal 7) */
+KVN_API int32_t KVN_CALL kvn_socket_connect6_ex(int32_t slot, const char *host,
+                                                kvn_window_handle window, uint32_t message,
+                                                int32_t port);
+
+/* As kvn_socket_connect, on `port` (0 = 27531; only the low 16 bits count). (ordinal 8) */
+KVN_API int32_t KVN_CALL kvn_socket_connect_ex(int32_t slot, const char *host,
+                                               kvn_window_handle window, uint32_t message,
+                                               int32_t port);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* KVN_H */

@@ -1,0 +1,78 @@
+// exports.cpp - the eight exported functions: the library's only C boundary.
+#include <memory>
+
+#include "api/slot_table.h"
+#include "codec/codec.h"
+#include "kvn.h"
+#include "serial/conn_nulmodem.h"
+#include "tcp/conn_socket.h"
+
+using namespace kvn;
+
+namespace {
+
+constexpr uint16_t default_port = KVN_DEFAULT_PORT;
+
+uint16_t effective_port(int32_t port) {
+    return port == 0 ? default_port : static_cast<uint16_t>(static_cast<uint32_t>(port) & 0xFFFFu);
+}
+
+int32_t socket_connect(int32_t slot, const char *host, kvn_window_handle window, uint32_t message,
+                       int32_t port, uint16_t ip_version) {
+    if (static_cast<uint32_t>(slot) >= slot_count) return KVN_BAD_SLOT;
+    auto *connection = new CConnSocket(host, ip_version, effective_port(port));
+    return open_in_slot(slot, connection, reinterpret_cast<void *>(window), message);
+}
+
+} // namespace
+
+extern "C" {
+
+KVN_API void KVN_CALL kvn_disconnect(int32_t slot) { close_slot(slot); }
+
+KVN_API int32_t KVN_CALL kvn_nulmodem_connect(int32_t slot, int32_t port, kvn_window_handle window,
+                                              uint32_t message) {
+    if (static_cast<uint32_t>(slot) >= slot_count) return KVN_BAD_SLOT;
+    auto *connection = new CConnNulmodem(port);
+    return open_in_slot(slot, connection, reinterpret_cast<void *>(window), message);
+}
+
+KVN_API void KVN_CALL kvn_receive_message(int32_t slot, kvn_message *message) {
+    CConnection *connection = connection_in(slot);
+    std::unique_ptr<MsgText> text = connection ? connection->receive_queue.pop() : nullptr;
+    if (!text) {
+        if (message != nullptr) message->type = KVN_NONE;
+        return;
+    }
+    if (message != nullptr) decode_message(text->chars, *message);
+}
+
+KVN_API void KVN_CALL kvn_send_message(int32_t slot, const kvn_message *message) {
+    CConnection *connection = connection_in(slot);
+    if (connection == nullptr || message == nullptr) return;
+    auto text = std::make_unique<MsgText>();
+    encode_message(*message, *text);
+    connection->send_queue.push(std::move(text));
+}
+
+KVN_API int32_t KVN_CALL kvn_socket_connect(int32_t slot, const char *host, kvn_window_handle window,
+                                            uint32_t message) {
+    return socket_connect(slot, host, window, message, 0, 4);
+}
+
+KVN_API int32_t KVN_CALL kvn_socket_connect6(int32_t slot, const char *host, kvn_window_handle window,
+                                             uint32_t message) {
+    return socket_connect(slot, host, window, message, 0, 6);
+}
+
+KVN_API int32_t KVN_CALL kvn_socket_connect6_ex(int32_t slot, const char *host, kvn_window_handle window,
+                                                uint32_t message, int32_t port) {
+    return socket_connect(slot, host, window, message, port, 6);
+}
+
+KVN_API int32_t KVN_CALL kvn_socket_connect_ex(int32_t slot, const char *host, kvn_window_handle window,
+                                               uint32_t message, int32_t port) {
+    return socket_connect(slot, host, window, message, port, 4);
+}
+
+} // extern "C"

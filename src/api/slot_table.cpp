@@ -1,0 +1,39 @@
+// slot_table.cpp - storing, replacing and freeing the links held in the three slots.
+#include "api/slot_table.h"
+
+#include <memory>
+
+namespace kvn {
+
+namespace {
+// Raw pointers on purpose: nothing may run when the library is unloaded.
+CConnection *slots[slot_count] = {};
+
+bool valid(int32_t slot) { return static_cast<uint32_t>(slot) < slot_count; }
+} // namespace
+
+CConnection *connection_in(int32_t slot) { return valid(slot) ? slots[slot] : nullptr; }
+
+int32_t open_in_slot(int32_t slot, CConnection *connection, void *window, uint32_t message) {
+    std::unique_ptr<CConnection> fresh(connection);
+    fresh->notification_window = window;
+    fresh->notification_message = message;
+    fresh->slot_number = slot;
+    const int32_t result = fresh->open();
+    if (result != 0) return result;
+    // A link still in the slot would otherwise run on unreachable, posting
+    // under the same slot number.
+    close_slot(slot);
+    slots[slot] = fresh.release();
+    return 0;
+}
+
+void close_slot(int32_t slot) {
+    CConnection *connection = connection_in(slot);
+    if (connection == nullptr) return;
+    connection->close();
+    delete connection;
+    slots[slot] = nullptr;
+}
+
+} // namespace kvn

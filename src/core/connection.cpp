@@ -1,0 +1,21 @@
+// connection.cpp - arrival and loss notifications shared by both transports.
+#include "core/connection.h"
+
+#include "codec/codec.h"
+#include "platform/platform.h"
+
+namespace kvn {
+
+void CConnection::deliver(std::unique_ptr<MsgText> text) {
+    const int32_t type = classify_message(text->chars);
+    receive_queue.push(std::move(text));
+    notify(static_cast<uintptr_t>(type));
+}
+
+void CConnection::notify(uintptr_t wparam) const {
+    if (notification_window == nullptr) return;
+    platform::post_notification(notification_window, notification_message, wparam,
+                                static_cast<intptr_t>(slot_number));
+}
+
+} // namespace kvn

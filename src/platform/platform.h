@@ -1,0 +1,102 @@
+// platform.h - the system services the transports use; one back end per system.
+//
+// Nothing outside src/platform includes a system header.  The transports see
+// sockets, semaphores, threads, sleeps, notification posts and serial ports
+// only through these declarations, and system error codes are mapped here to
+// the few outcomes they act on.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace kvn::platform {
+
+// ---- time and threads -------------------------------------------------------
+
+void sleep_ms(uint32_t milliseconds);
+
+// Starts entry(argument) on a new detached thread with the default stack.
+bool start_thread(void (*entry)(void *), void *argument);
+
+// A semaphore of initial and maximum count 1.
+class Semaphore {
+public:
+    static constexpr uint32_t forever = 0xFFFFFFFFu;
+
+    Semaphore();
+    ~Semaphore();
+    Semaphore(const Semaphore &) = delete;
+    Semaphore &operator=(const Semaphore &) = delete;
+
+    // Takes the semaphore, waiting at most timeout_ms (or forever).
+    bool take(uint32_t timeout_ms);
+    void give();
+
+private:
+    void *handle_;
+};
+
+// ---- notifications ----------------------------------------------------------
+
+// Asynchronous post to the host's notification target; the outcome is ignored.
+void post_notification(void *window, uint32_t message, uintptr_t wparam, intptr_t lparam);
+
+// ---- sockets ----------------------------------------------------------------
+
+using Socket = intptr_t;
+inline constexpr Socket invalid_socket = -1;
+
+enum class Family { ipv4, ipv6 };
+enum class NetError { none, would_block, in_progress, other };
+
+// One start-up per connection object, balanced by net_cleanup().
+bool net_startup();
+// false when the socket layer refused; last_net_error() then says why.
+bool net_cleanup();
+
+NetError last_net_error();
+void reset_net_error();
+
+// Address of the first lookup result for `name` in `family` (4 or 16 bytes).
+bool lookup_host(const char *name, Family family, uint8_t address[16]);
+
+Socket socket_open(Family family);
+bool socket_connect(Socket s, Family family, const uint8_t address[16], uint16_t port);
+// Options a listening socket needs on this system before bind (none on some).
+void socket_prepare_listener(Socket s);
+bool socket_bind_any(Socket s, Family family, uint16_t port);
+bool socket_listen(Socket s, int backlog);
+// An accepted socket is always non-blocking, like the listener it came from.
+Socket socket_accept(Socket listener);
+bool socket_set_nonblocking(Socket s);
+bool socket_set_keepalive(Socket s);
+// Results: bytes moved, 0 for an orderly close (recv), -1 on error.
+long socket_send(Socket s, const char *data, size_t length);
+long socket_recv(Socket s, char *buffer, size_t capacity);
+// Waits until the socket can take more bytes, at most timeout_ms.
+void socket_wait_writable(Socket s, uint32_t timeout_ms);
+void socket_close(Socket s);
+
+// Teardown of a live link is two steps, so that a worker still inside a
+// socket call never meets a descriptor number that was reused meanwhile:
+// socket_stop makes every further call on the socket fail or end at once,
+// socket_release frees it once no worker can touch it.
+void socket_stop(Socket s);
+void socket_release(Socket s);
+
+// ---- serial ports -----------------------------------------------------------
+
+using Port = intptr_t;
+inline constexpr Port invalid_port = -1;
+
+// Opens COM<number> exclusively at 9600 8N1 without flow control, reads that
+// return a waiting byte at once or nothing after about 200 ms.  Returns 0 and
+// the port, or -2 (cannot open), -3 (cannot read settings), -4 (cannot apply
+// settings), -5 (cannot set time-outs), -6 (cannot set the event mask).
+int32_t serial_open(int32_t number, Port &port);
+// true and count 1 with the byte, or count 0 after the read time-out.
+bool serial_read_byte(Port port, uint8_t &byte, uint32_t &count);
+bool serial_write_byte(Port port, uint8_t byte, uint32_t &count);
+void serial_close(Port port);
+
+} // namespace kvn::platform

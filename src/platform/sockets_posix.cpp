@@ -1,0 +1,142 @@
+// sockets_posix.cpp - the socket layer on POSIX (BSD sockets, errno mapped to NetError).
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/platform.h"
+
+namespace kvn::platform {
+
+namespace {
+
+int to_fd(Socket s) { return static_cast<int>(s); }
+
+int domain_of(Family family) { return family == Family::ipv4 ? AF_INET : AF_INET6; }
+
+// Builds the socket address for `address` (null: the wildcard address).
+socklen_t make_address(sockaddr_storage &storage, Family family, const uint8_t *address, uint16_t port) {
+    std::memset(&storage, 0, sizeof storage);
+    if (family == Family::ipv4) {
+        auto &in = reinterpret_cast<sockaddr_in &>(storage);
+        in.sin_family = AF_INET;
+        in.sin_port = htons(port);
+        if (address != nullptr) std::memcpy(&in.sin_addr, address, 4);
+        else in.sin_addr.s_addr = htonl(INADDR_ANY);
+        return sizeof(sockaddr_in);
+    }
+    auto &in6 = reinterpret_cast<sockaddr_in6 &>(storage);
+    in6.sin6_family = AF_INET6;
+    in6.sin6_port = htons(port);
+    if (address != nullptr) std::memcpy(&in6.sin6_addr, address, 16);
+    return sizeof(sockaddr_in6);
+}
+
+} // namespace
+
+bool net_startup() { return true; }
+bool net_cleanup() { return true; }
+
+NetError last_net_error() {
+    switch (errno) {
+    case 0: return NetError::none;
+    case EAGAIN:
+#if EWOULDBLOCK != EAGAIN
+    case EWOULDBLOCK:
+#endif
+        return NetError::would_block;
+    case EINPROGRESS: return NetError::in_progress;
+    default: return NetError::other;
+    }
+}
+
+void reset_net_error() { errno = 0; }
+
+bool lookup_host(const char *name, Family family, uint8_t address[16]) {
+    addrinfo hints{};
+    hints.ai_family = domain_of(family);
+    addrinfo *results = nullptr;
+    if (getaddrinfo(name, nullptr, &hints, &results) != 0 || results == nullptr) return false;
+    if (family == Family::ipv4) std::memcpy(address, &reinterpret_cast<sockaddr_in *>(results->ai_addr)->sin_addr, 4);
+    else std::memcpy(address, &reinterpret_cast<sockaddr_in6 *>(results->ai_addr)->sin6_addr, 16);
+    freeaddrinfo(results);
+    return true;
+}
+
+Socket socket_open(Family family) {
+    const int fd = socket(domain_of(family), SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
+    return fd < 0 ? invalid_socket : fd;
+}
+
+bool socket_connect(Socket s, Family family, const uint8_t address[16], uint16_t port) {
+    sockaddr_storage peer;
+    const socklen_t length = make_address(peer, family, address, port);
+    int result;
+    do {
+        result = connect(to_fd(s), reinterpret_cast<sockaddr *>(&peer), length);
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
+}
+
+void socket_prepare_listener(Socket s) {
+    // Lets a server listen again on a port whose last link is still in
+    // TIME_WAIT; a second live listener on the port is still refused.
+    int on = 1;
+    setsockopt(to_fd(s), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+}
+
+bool socket_bind_any(Socket s, Family family, uint16_t port) {
+    sockaddr_storage local;
+    const socklen_t length = make_address(local, family, nullptr, port);
+    return bind(to_fd(s), reinterpret_cast<sockaddr *>(&local), length) == 0;
+}
+
+bool socket_listen(Socket s, int backlog) { return listen(to_fd(s), backlog) == 0; }
+
+Socket socket_accept(Socket listener) {
+    // Unlike Windows, an accepted POSIX socket does not inherit non-blocking mode.
+    const int fd = accept4(to_fd(listener), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    return fd < 0 ? invalid_socket : fd;
+}
+
+bool socket_set_nonblocking(Socket s) {
+    const int flags = fcntl(to_fd(s), F_GETFL, 0);
+    return flags >= 0 && fcntl(to_fd(s), F_SETFL, flags | O_NONBLOCK) == 0;
+}
+
+bool socket_set_keepalive(Socket s) {
+    int32_t on = 1;
+    return setsockopt(to_fd(s), SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on) == 0;
+}
+
+long socket_send(Socket s, const char *data, size_t length) {
+    // MSG_NOSIGNAL: a peer that has gone must show up as an error, not kill the host.
+    return static_cast<long>(send(to_fd(s), data, length, MSG_NOSIGNAL));
+}
+
+long socket_recv(Socket s, char *buffer, size_t capacity) {
+    return static_cast<long>(recv(to_fd(s), buffer, capacity, 0));
+}
+
+void socket_wait_writable(Socket s, uint32_t timeout_ms) {
+    pollfd entry{to_fd(s), POLLOUT, 0};
+    poll(&entry, 1, static_cast<int>(timeout_ms));
+}
+
+void socket_close(Socket s) {
+    if (s >= 0) close(to_fd(s));
+}
+
+void socket_stop(Socket s) {
+    if (s >= 0) shutdown(to_fd(s), SHUT_RDWR);
+}
+
+void socket_release(Socket s) { socket_close(s); }
+
+} // namespace kvn::platform

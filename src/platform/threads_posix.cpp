@@ -1,0 +1,84 @@
+// threads_posix.cpp - sleeps, detached threads, semaphores and callback posts on POSIX.
+#include <pthread.h>
+#include <time.h>
+
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+#include "kvn.h"
+#include "platform/platform.h"
+
+namespace kvn::platform {
+
+void sleep_ms(uint32_t milliseconds) {
+    timespec request{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
+    while (nanosleep(&request, &request) != 0 && errno == EINTR) {
+    }
+}
+
+namespace {
+
+struct ThreadStart {
+    void (*entry)(void *);
+    void *argument;
+};
+
+void *run_thread(void *raw) {
+    std::unique_ptr<ThreadStart> start(static_cast<ThreadStart *>(raw));
+    start->entry(start->argument);
+    return nullptr;
+}
+
+struct BinarySemaphore {
+    std::mutex lock;
+    std::condition_variable changed;
+    bool available = true;
+};
+
+} // namespace
+
+bool start_thread(void (*entry)(void *), void *argument) {
+    auto start = std::make_unique<ThreadStart>(ThreadStart{entry, argument});
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) != 0) return false;
+    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+    pthread_t thread;
+    const int result = pthread_create(&thread, &attributes, run_thread, start.get());
+    pthread_attr_destroy(&attributes);
+    if (result != 0) return false;
+    start.release(); // now owned by the new thread
+    return true;
+}
+
+Semaphore::Semaphore() : handle_(new BinarySemaphore) {}
+
+Semaphore::~Semaphore() { delete static_cast<BinarySemaphore *>(handle_); }
+
+bool Semaphore::take(uint32_t timeout_ms) {
+    auto &s = *static_cast<BinarySemaphore *>(handle_);
+    std::unique_lock<std::mutex> guard(s.lock);
+    if (timeout_ms == forever) {
+        s.changed.wait(guard, [&] { return s.available; });
+    } else if (!s.changed.wait_for(guard, std::chrono::milliseconds(timeout_ms), [&] { return s.available; })) {
+        return false;
+    }
+    s.available = false;
+    return true;
+}
+
+void Semaphore::give() {
+    auto &s = *static_cast<BinarySemaphore *>(handle_);
+    std::lock_guard<std::mutex> guard(s.lock);
+    s.available = true; // the maximum count is 1: a second give changes nothing
+    s.changed.notify_one();
+}
+
+void post_notification(void *window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
+    auto *target = static_cast<kvn_window *>(window);
+    if (target != nullptr && target->post != nullptr) target->post(target, message, wparam, lparam);
+}
+
+} // namespace kvn::platform

@@ -1,0 +1,120 @@
+// conn_socket.cpp - CConnSocket construction, open, client and server set-up, destruction.
+#include "tcp/conn_socket.h"
+
+#include <cstring>
+
+namespace kvn {
+
+using namespace platform;
+
+CConnSocket::CConnSocket(const char *host, uint16_t ip_version, uint16_t port)
+    : port_(port), ip_version_(ip_version) {
+    role_ = (host == nullptr || host[0] == '\0') ? server : client;
+    net_started_ = net_startup();
+    if (!net_started_) {
+        role_ = unusable;
+    } else if (role_ == client) {
+        uint8_t address[16] = {};
+        if (!lookup_host(host, family(), address)) role_ = unusable;
+        else if (ip_version_ == 4) std::memcpy(ipv4_address_, address, 4);
+        else std::memcpy(ipv6_address_, address, 16);
+    }
+    open_flag = 0;
+}
+
+CConnSocket::~CConnSocket() {
+    if (is_open()) close();
+    // A link_lost thread may still be finishing (or waiting to find the
+    // close guard taken); the object must outlive it.
+    while (pending_loss_threads_.load() != 0) sleep_ms(1);
+    if (net_started_) {
+        reset_net_error();
+        if (!net_cleanup() && last_net_error() == NetError::in_progress) {
+            sleep_ms(100);
+            net_cleanup();
+        }
+    }
+}
+
+int32_t CConnSocket::open() {
+    if (is_open()) close();
+    if (role_ == unusable) return -10;
+    const int32_t result = role_ == server ? connect_server() : connect_client();
+    if (result != 0) return result;
+
+    open_flag = 1;
+    stop_flag_ = 0;
+    sender_semaphore_ = std::make_unique<Semaphore>();
+    receiver_semaphore_ = std::make_unique<Semaphore>();
+    start_worker(sender_thread, *sender_semaphore_);
+    start_worker(receiver_thread, *receiver_semaphore_);
+    return 0;
+}
+
+// Each worker holds its semaphore for its whole run.  It is taken here, on
+// the worker's behalf, before the thread exists, so a teardown that comes
+// before the thread has begun still waits for it.
+bool CConnSocket::start_worker(void (*entry)(void *), Semaphore &held_for_it) {
+    held_for_it.take(Semaphore::forever);
+    if (start_thread(entry, this)) return true;
+    held_for_it.give(); // no worker: nothing for a teardown to wait for
+    return false;
+}
+
+int32_t CConnSocket::connect_client() {
+    const uint8_t *address = ip_version_ == 4 ? ipv4_address_ : ipv6_address_;
+    link_socket_ = socket_open(family());
+    if (link_socket_ == invalid_socket) return -2;
+    if (!socket_connect(link_socket_, family(), address, port_)) {
+        socket_close(link_socket_);
+        return -3;
+    }
+    if (!socket_set_nonblocking(link_socket_)) {
+        socket_close(link_socket_);
+        return -4;
+    }
+    if (!socket_set_keepalive(link_socket_)) {
+        socket_close(link_socket_);
+        return -5;
+    }
+    return 0;
+}
+
+int32_t CConnSocket::connect_server() {
+    const Socket listener = socket_open(family());
+    if (listener == invalid_socket) return -2;
+    if (!socket_set_nonblocking(listener)) {
+        socket_close(listener);
+        return -3;
+    }
+    socket_prepare_listener(listener);
+    if (!socket_bind_any(listener, family(), port_)) {
+        socket_close(listener);
+        return -4;
+    }
+    if (!socket_listen(listener, 1)) {
+        socket_close(listener);
+        return -5;
+    }
+    reset_net_error();
+    link_socket_ = socket_accept(listener);
+    if (link_socket_ == invalid_socket && last_net_error() == NetError::would_block) {
+        sleep_ms(accept_window_ms); // one more chance for a peer, then give up
+        reset_net_error();
+        link_socket_ = socket_accept(listener);
+    }
+    if (link_socket_ == invalid_socket) {
+        const bool nobody_came = last_net_error() == NetError::would_block;
+        socket_close(listener);
+        return nobody_came ? -1 : -6;
+    }
+    // The link has its one peer: later attempts on the port are refused.
+    socket_close(listener);
+    if (!socket_set_keepalive(link_socket_)) {
+        socket_close(link_socket_);
+        return -7;
+    }
+    return 0;
+}
+
+} // namespace kvn

@@ -1,0 +1,128 @@
+// socket_workers.cpp - the TCP sender and receiver threads, close, and link loss.
+//
+// Framing: every message is its wire text followed by one 0x00 byte.
+#include <cstring>
+
+#include "codec/codec.h"
+#include "tcp/conn_socket.h"
+
+namespace kvn {
+
+using namespace platform;
+
+namespace {
+constexpr uint32_t poll_interval_ms = 100;
+constexpr uint32_t close_guard_wait_ms = 20;
+// A blocked send waits for room in small steps so the stop flag stays fresh.
+constexpr uint32_t writable_wait_ms = 5;
+} // namespace
+
+void CConnSocket::sender_thread(void *self) { static_cast<CConnSocket *>(self)->run_sender(); }
+void CConnSocket::receiver_thread(void *self) { static_cast<CConnSocket *>(self)->run_receiver(); }
+
+void CConnSocket::run_sender() {
+    // The semaphore was taken for this thread by open(); it is given back last.
+    char buffer[128];
+    while (stop_flag_ == 0) {
+        std::unique_ptr<MsgText> text = send_queue.pop();
+        if (!text) {
+            sleep_ms(poll_interval_ms);
+            continue;
+        }
+        if (stop_flag_ != 0) break; // taken too late: dropped unsent
+        std::memcpy(buffer, text->chars, sizeof buffer);
+        text.reset();
+        if (!send_whole(buffer, std::strlen(buffer) + 1)) break;
+    }
+    sender_semaphore_->give();
+}
+
+bool CConnSocket::send_whole(const char *bytes, size_t length) {
+    size_t sent = 0;
+    while (sent < length) {
+        reset_net_error();
+        const long result = socket_send(link_socket_, bytes + sent, length - sent);
+        if (result >= 0) {
+            sent += static_cast<size_t>(result);
+        } else if (last_net_error() == NetError::would_block) {
+            socket_wait_writable(link_socket_, writable_wait_ms);
+        } else {
+            on_link_loss();
+            return false;
+        }
+        if (stop_flag_ != 0) return false;
+    }
+    return true;
+}
+
+void CConnSocket::run_receiver() {
+    char buffer[accumulation_size];
+    size_t fill = 0;
+    while (stop_flag_ == 0) {
+        const size_t space = accumulation_size - fill;
+        if (space == 0) { // a peer that never terminates its text
+            on_link_loss();
+            break;
+        }
+        reset_net_error();
+        const long result = socket_recv(link_socket_, buffer + fill, space);
+        if (result > 0) {
+            fill += static_cast<size_t>(result);
+        } else if (result < 0 && last_net_error() == NetError::would_block) {
+            sleep_ms(poll_interval_ms);
+        } else { // 0: the peer closed; anything else: the socket failed
+            on_link_loss();
+            break;
+        }
+        // Deliver every complete text before reading again.
+        while (stop_flag_ == 0) {
+            const char *end = static_cast<const char *>(std::memchr(buffer, 0, fill));
+            if (end == nullptr) break;
+            const size_t length = static_cast<size_t>(end - buffer);
+            if (length >= 1 && length <= MsgText::capacity) {
+                auto text = std::make_unique<MsgText>();
+                text->set_from_string(buffer);
+                deliver(std::move(text));
+            } // empty and over-long texts are dropped without notice
+            fill -= length + 1;
+            std::memmove(buffer, end + 1, fill);
+        }
+    }
+    receiver_semaphore_->give();
+}
+
+void CConnSocket::on_link_loss() {
+    stop_flag_ = 1;
+    ++pending_loss_threads_;
+    if (!start_thread(link_lost, this)) --pending_loss_threads_;
+}
+
+void CConnSocket::link_lost(void *raw) {
+    auto *self = static_cast<CConnSocket *>(raw);
+    if (self->close_guard_.take(close_guard_wait_ms)) {
+        self->tear_down();
+        self->notify(connection_lost_code);
+    }
+    // Last touch of the object: the destructor may run as soon as this drops.
+    --self->pending_loss_threads_;
+}
+
+void CConnSocket::close() {
+    if (!close_guard_.take(close_guard_wait_ms)) return; // already torn down
+    stop_flag_ = 1;
+    tear_down();
+}
+
+void CConnSocket::tear_down() {
+    socket_stop(link_socket_); // wakes both workers
+    sender_semaphore_->take(Semaphore::forever);
+    receiver_semaphore_->take(Semaphore::forever);
+    sender_semaphore_.reset();
+    receiver_semaphore_.reset();
+    socket_release(link_socket_);
+    send_queue.clear();
+    receive_queue.clear();
+    open_flag = 0;
+}
+
+} // namespace kvn

@@ -54,13 +54,22 @@ public:
         return changed_.wait_for(guard, limit, [&] { return posts_.size() >= n; });
     }
 
-    bool wait_for_wparam(uintptr_t wparam, std::chrono::milliseconds limit = patience) const {
+    // Waits until at least n notifications with this wparam have arrived.
+    bool wait_for_wparam(uintptr_t wparam, size_t n = 1, std::chrono::milliseconds limit = patience) const {
         std::unique_lock<std::mutex> guard(lock_);
         return changed_.wait_for(guard, limit, [&] {
-            for (const auto &p : posts_)
-                if (p.wparam == wparam) return true;
-            return false;
+            size_t seen = 0;
+            for (const auto &p : posts_) seen += p.wparam == wparam ? 1 : 0;
+            return seen >= n;
         });
+    }
+
+    // The number of notifications once `quiet` has passed: for checking that
+    // nothing further arrives.
+    size_t drain_count_after(std::chrono::milliseconds quiet) const {
+        std::unique_lock<std::mutex> guard(lock_);
+        changed_.wait_for(guard, quiet, [] { return false; });
+        return posts_.size();
     }
 
 private:

@@ -14,7 +14,6 @@ class CConnSocket final : public CConnection {
 public:
     enum Role : int16_t { unusable = -1, client = 0, server = 1 };
 
-    static constexpr size_t accumulation_size = 1270;
     static constexpr uint32_t accept_window_ms = 500;
 
     // A null or empty host makes a server; the object always comes into

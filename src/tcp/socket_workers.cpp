@@ -5,6 +5,7 @@
 
 #include "codec/codec.h"
 #include "tcp/conn_socket.h"
+#include "tcp/frame_buffer.h"
 
 namespace kvn {
 
@@ -56,37 +57,30 @@ bool CConnSocket::send_whole(const char *bytes, size_t length) {
 }
 
 void CConnSocket::run_receiver() {
-    char buffer[accumulation_size];
-    size_t fill = 0;
+    FrameBuffer frames;
     while (stop_flag_ == 0) {
-        const size_t space = accumulation_size - fill;
-        if (space == 0) { // a peer that never terminates its text
+        if (frames.full()) { // a peer that never terminates its text
             on_link_loss();
             break;
         }
         reset_net_error();
-        const long result = socket_recv(link_socket_, buffer + fill, space);
+        const long result = socket_recv(link_socket_, frames.free_space(), frames.free_size());
         if (result > 0) {
-            fill += static_cast<size_t>(result);
+            frames.added(static_cast<size_t>(result));
         } else if (result < 0 && last_net_error() == NetError::would_block) {
             sleep_ms(poll_interval_ms);
         } else { // 0: the peer closed; anything else: the socket failed
             on_link_loss();
             break;
         }
-        // Deliver every complete text before reading again.
-        while (stop_flag_ == 0) {
-            const char *end = static_cast<const char *>(std::memchr(buffer, 0, fill));
-            if (end == nullptr) break;
-            const size_t length = static_cast<size_t>(end - buffer);
-            if (length >= 1 && length <= MsgText::capacity) {
-                auto text = std::make_unique<MsgText>();
-                text->set_from_string(buffer);
-                deliver(std::move(text));
-            } // empty and over-long texts are dropped without notice
-            fill -= length + 1;
-            std::memmove(buffer, end + 1, fill);
-        }
+        // Every complete text is delivered before the next read.
+        frames.take_texts(
+            [this](const char *text) {
+                auto received = std::make_unique<MsgText>();
+                received->set_from_string(text);
+                deliver(std::move(received));
+            },
+            [this] { return stop_flag_ == 0; });
     }
     receiver_semaphore_->give();
 }

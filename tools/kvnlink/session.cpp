@@ -46,10 +46,11 @@ int32_t open_link(const LinkOptions &o, EventSource &events, Printer &out) {
     };
     const auto start = clock::now();
     int32_t code = 0;
-    std::string what;
+    std::string what, done;
     switch (o.mode) {
     case LinkOptions::Mode::listen:
         what = "listening on " + where;
+        done = "a peer connected on " + where;
         out.status("waiting", "waiting for a peer on " + where, [&](Json &j) { j.add("port", port); });
         // Each call waits about 500 ms for a peer and answers -1 if none came.
         do code = connect(nullptr);
@@ -57,16 +58,18 @@ int32_t open_link(const LinkOptions &o, EventSource &events, Printer &out) {
         break;
     case LinkOptions::Mode::connect:
         what = "connecting to " + o.host + " " + where;
+        done = "connected to " + o.host + " " + where;
         while ((code = connect(o.host.c_str())) == KVN_CONNECT_FAILED && !timed_out(start, o.retry_s))
             std::this_thread::sleep_for(std::chrono::milliseconds(200)); // a pause between attempts, not a wait on anything
         break;
     case LinkOptions::Mode::serial:
         what = "opening COM" + std::to_string(o.serial_port);
+        done = "COM" + std::to_string(o.serial_port) + " is open";
         code = kvn_nulmodem_connect(slot, o.serial_port, events.window(), events.message());
         break;
     }
     if (code == 0) {
-        out.status("connected", "connected (" + what + ")");
+        out.status("connected", done);
     } else {
         out.error(what + " failed: code " + std::to_string(code) + ", " + code_meaning(o.mode, code));
     }

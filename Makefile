@@ -15,7 +15,7 @@ native: deps
 	cmake --build $(NATIVE)
 
 demo: native
-	$(NATIVE)/bench/codec_demo
+	$(NATIVE)/tools/kvnlink/kvnlink demo
 
 test-native: native
 	ctest --test-dir $(NATIVE) $(CTEST_FLAGS)

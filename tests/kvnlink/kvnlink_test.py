@@ -1,0 +1,373 @@
+#!/usr/bin/env python3
+"""kvnlink_test.py - runs kvnlink as processes, drives them through standard input and checks every printed line.
+
+Usage: KVNLINK=path/to/kvnlink kvnlink_test.py [TestClass ...]
+"""
+import json
+import os
+import queue
+import socket
+import subprocess
+import threading
+import unittest
+
+KVNLINK = os.environ.get("KVNLINK", "kvnlink")
+PATIENCE = 20.0  # seconds; the machine is small and shared
+
+INITIAL = "z" * 20 + "e" * 10 + "w" * 20
+# A position that is not the initial one: one white man moved 32-28, black to move.
+AFTER_32_28 = INITIAL[:27] + "w" + INITIAL[28:31] + "e" + INITIAL[32:]
+
+
+def free_port(family=socket.AF_INET, address="127.0.0.1"):
+    with socket.socket(family, socket.SOCK_STREAM) as s:
+        s.bind((address, 0))
+        return s.getsockname()[1]
+
+
+def run(*args):
+    return subprocess.run([KVNLINK, *args], capture_output=True, text=True, timeout=PATIENCE)
+
+
+class Peer:
+    """One kvnlink process; its output lines are collected by a reader thread."""
+
+    def __init__(self, *args):
+        self.process = subprocess.Popen([KVNLINK, *args], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                        stderr=subprocess.PIPE, text=True, bufsize=1)
+        self.lines = queue.Queue()
+        self.seen = []
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        for line in self.process.stdout:
+            self.lines.put(line.rstrip("\n"))
+        self.lines.put(None)
+
+    def next_line(self):
+        try:
+            line = self.lines.get(timeout=PATIENCE)
+        except queue.Empty:
+            raise AssertionError("no output within %.0f s; so far: %r" % (PATIENCE, self.seen[-10:]))
+        if line is None:
+            raise AssertionError("output ended; last lines: %r" % self.seen[-10:])
+        self.seen.append(line)
+        return line
+
+    def expect(self, wanted):
+        """The next line that is not a board line; it must be `wanted` exactly."""
+        line = self.next_line()
+        while line.startswith("     "):
+            line = self.next_line()
+        if line != wanted:
+            raise AssertionError("expected %r, got %r" % (wanted, line))
+        return line
+
+    def expect_json(self):
+        return json.loads(self.next_line())
+
+    def board(self):
+        """The 13 lines drawn under a game request."""
+        return [self.next_line() for _ in range(13)]
+
+    def send(self, line):
+        self.process.stdin.write(line + "\n")
+        self.process.stdin.flush()
+
+    def close_input(self):
+        self.process.stdin.close()
+
+    def exit_code(self):
+        return self.process.wait(timeout=PATIENCE)
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait(timeout=PATIENCE)
+        for stream in (self.process.stdin, self.process.stdout, self.process.stderr):
+            try:
+                stream.close()
+            except (OSError, ValueError):
+                pass
+
+
+class LinkedPair(unittest.TestCase):
+    """A listening and a connecting kvnlink on loopback."""
+    json_mode = False
+    ipv6 = False
+
+    def setUp(self):
+        family, address = (socket.AF_INET6, "::1") if self.ipv6 else (socket.AF_INET, "127.0.0.1")
+        port = str(free_port(family, address))
+        extra = (["--ipv6"] if self.ipv6 else []) + (["--json"] if self.json_mode else [])
+        self.server = Peer("listen", "--port", port, "--timeout", str(PATIENCE), *extra)
+        self.addCleanup(self.server.stop)
+        self.first_server_line = self.server.next_line()  # the waiting line
+        self.client = Peer("connect", address, "--port", port, "--retry", str(PATIENCE), *extra)
+        self.addCleanup(self.client.stop)
+        if self.json_mode:
+            self.assertEqual(self.server.expect_json()["kind"], "connected")
+            self.assertEqual(self.client.expect_json()["kind"], "connected")
+        else:
+            self.server.expect("-- a peer connected on port %s (IP%s)" % (port, "v6" if self.ipv6 else "v4"))
+            self.client.expect("-- connected to %s port %s (IP%s)" % (address, port, "v6" if self.ipv6 else "v4"))
+
+    def exchange(self, sender, receiver, command, shown):
+        sender.send(command)
+        sender.expect("-> " + shown)
+        receiver.expect("<- " + shown)
+
+
+class SessionTest(LinkedPair):
+    def test_every_kind_both_ways_then_end_of_input(self):
+        s, c = self.server, self.client
+        self.assertEqual(self.first_server_line, "-- waiting for a peer on port %s (IPv4)" %
+                         self.first_server_line.split()[-2])
+
+        s.send("request Alice W 5 75")
+        s.expect('-> request "Alice" colour W time 5 moves 75 version 1 initial position')
+        s.board()
+        c.expect('<- request "Alice" colour W time 5 moves 75 version 1 initial position')
+        board = c.board()
+        self.assertEqual(board[1], "     |   z   z   z   z   z |     1   2   3   4   5")
+        self.assertEqual(board[6], "     | .   .   .   .   .   |  26  27  28  29  30")
+        self.assertEqual(board[10], "     | w   w   w   w   w   |  46  47  48  49  50")
+        self.assertTrue(board[12].endswith("W to move"))
+
+        s.send('request "Second Game" z 10 0 Z ' + AFTER_32_28)
+        s.expect('-> request "Second Game" colour Z time 10 moves 0 version 1 position Z to move')
+        s.board()
+        c.expect('<- request "Second Game" colour Z time 10 moves 0 version 1 position Z to move')
+        board = c.board()
+        self.assertEqual(board[6], "     | .   .   w   .   .   |  26  27  28  29  30")
+        self.assertEqual(board[7], "     |   w   .   w   w   w |    31  32  33  34  35")
+
+        self.exchange(c, s, 'accept "Deep Thought" 0', 'accept "Deep Thought" code 0')
+        self.exchange(s, c, "move 15 32 28", "move 32-28 time 15")
+        self.exchange(c, s, "move 12 19-23", "move 19-23 time 12")
+        self.exchange(s, c, "move 30 28x19 23", "move 28-19 x23 time 30")
+        self.exchange(c, s, "move 9999 50 1 x44,39 33 28", "move 50-1 x44,39,33,28 time 9999")
+        self.exchange(s, c, "end 3 1", "end reason 3 stop 1")
+        self.exchange(c, s, 'chat well played, "friend"  ', 'chat "well played, \\"friend\\"  "')
+        self.exchange(s, c, "back 123 z", "back move 123 side Z")
+        self.exchange(c, s, "backaccept 2", "backaccept code 2")
+        # raw goes through the codec: a well-formed text arrives as written...
+        self.exchange(s, c, "raw M003028190123", "move 28-19 x23 time 30")
+        # ...and what the library re-encodes differently is pointed out.
+        s.send("raw E41")
+        s.expect("-> end reason 0 stop 1")
+        s.expect('-- the raw text went out re-encoded as "E01"')
+        c.expect("<- end reason 0 stop 1")
+
+        # Lines not understood get one error line each and the link stays up.
+        for bad, error in [("frobnicate 1", "!! frobnicate: unknown command (try help)"),
+                           ("move 15 51 28", "!! move: FROM must be a number 1-50, not '51'"),
+                           ("move 15 32-28 x0", "!! move: CAPTURED must be a number 1-50, not '0'"),
+                           ("end 4 0", "!! end: REASON must be a number 0-3, not '4'"),
+                           ("accept Bob", "!! accept: expected accept NAME CODE"),
+                           ("request Al W 5 75 W zz", "!! request: SQUARES must have 50 characters, not 2"),
+                           ("request Al W 5 75 W", "!! request: give both SIDE and SQUARES, or neither"),
+                           ('accept "Bob 1', "!! accept: a quote is not closed"),
+                           ("back 1 Q", "!! back: SIDE must be W or Z, not 'Q'"),
+                           ("chat", "!! chat: the text must have 1-126 characters"),
+                           ("raw x123", "!! raw: the text must start with one of R A M E C B K")]:
+            s.send(bad)
+            s.expect(error)
+        s.send("")
+        s.send("help")
+        self.assertTrue(s.next_line().startswith("-- request NAME COLOUR"))
+        while not s.next_line().startswith("-- Names with spaces"):
+            pass
+        self.exchange(s, c, "chat still here", 'chat "still here"')
+
+        # End of input disconnects cleanly; the peer sees the link go.
+        c.close_input()
+        c.expect("-- end of input, disconnected")
+        self.assertEqual(c.exit_code(), 0)
+        s.expect("-- connection lost: the peer went away")
+        self.assertEqual(s.exit_code(), 3)
+
+    def test_killed_peer_is_reported_as_lost(self):
+        self.exchange(self.client, self.server, "chat bye", 'chat "bye"')
+        self.client.process.kill()
+        self.server.expect("-- connection lost: the peer went away")
+        self.assertEqual(self.server.exit_code(), 3)
+
+    def test_quit_disconnects(self):
+        self.server.send("quit")
+        self.server.expect("-- disconnected")
+        self.assertEqual(self.server.exit_code(), 0)
+        self.client.expect("-- connection lost: the peer went away")
+        self.assertEqual(self.client.exit_code(), 3)
+
+
+class Ipv6Test(LinkedPair):
+    ipv6 = True
+
+    def test_chat_over_ipv6(self):
+        self.exchange(self.client, self.server, "chat over ::1", 'chat "over ::1"')
+        self.exchange(self.server, self.client, "move 1 31-27", "move 31-27 time 1")
+        self.server.close_input()
+        self.assertEqual(self.server.exit_code(), 0)
+        self.assertEqual(self.client.exit_code(), 3)
+
+
+class JsonTest(LinkedPair):
+    json_mode = True
+
+    def check(self, sender, receiver, command, fields):
+        sender.send(command)
+        sent, received = sender.expect_json(), receiver.expect_json()
+        self.assertEqual(sent, dict(direction="sent", **fields))
+        self.assertEqual(received, dict(direction="received", **fields))
+
+    def test_every_kind_field_by_field(self):
+        s, c = self.server, self.client
+        self.check(s, c, "request Alice Z 5 75",
+                   dict(kind="request", version=1, name="Alice", colour="Z", thinking_time=5, move_count=75,
+                        side_to_move="W", squares=INITIAL, initial=True))
+        self.check(s, c, "request Bob W 0 999 Z " + AFTER_32_28,
+                   dict(kind="request", version=1, name="Bob", colour="W", thinking_time=0, move_count=999,
+                        side_to_move="Z", squares=AFTER_32_28, initial=False))
+        self.check(c, s, 'accept "Deep Thought" 3', dict(kind="accept", name="Deep Thought", accept_code=3))
+        self.check(s, c, "move 15 32-28", dict(kind="move", time=15, from_square=32, to_square=28,
+                                                capture_count=0, captured=[]))
+        self.check(c, s, "move 25 14x23 19", dict(kind="move", time=25, from_square=14, to_square=23,
+                                                   capture_count=1, captured=[19]))
+        self.check(s, c, "end 2 0", dict(kind="end", reason=2, stop_code=0))
+        self.check(c, s, 'chat "quoted text"', dict(kind="chat", text="quoted text"))
+        self.check(s, c, "back 7 Z", dict(kind="back", move_number=7, side_to_move="Z"))
+        self.check(c, s, "backaccept 1", dict(kind="backaccept", accept_code=1))
+
+        s.send("raw K9")
+        self.assertEqual(s.expect_json(), dict(direction="sent", kind="backaccept", accept_code=1))
+        self.assertEqual(s.expect_json()["wire"], "K1")
+        self.assertEqual(c.expect_json(), dict(direction="received", kind="backaccept", accept_code=1))
+
+        s.send("nonsense")
+        self.assertEqual(s.expect_json(), dict(kind="error", text="nonsense: unknown command (try help)"))
+
+        s.close_input()
+        self.assertEqual(s.expect_json()["kind"], "disconnected")
+        self.assertEqual(c.expect_json()["kind"], "connection_lost")
+        self.assertEqual(s.exit_code(), 0)
+        self.assertEqual(c.exit_code(), 3)
+
+
+class CommandLineTest(unittest.TestCase):
+    def test_bad_command_lines_exit_2_with_usage(self):
+        for args in [[], ["frobnicate"], ["connect"], ["connect", "a", "b"], ["listen", "somehost"],
+                     ["listen", "--port", "0"], ["listen", "--port", "65536"], ["listen", "--port", "x"],
+                     ["listen", "--port"], ["listen", "--retry", "1"], ["connect", "127.0.0.1", "--timeout", "1"],
+                     ["listen", "--timeout", "-1"], ["serial"], ["serial", "0"], ["serial", "10"],
+                     ["serial", "1", "--ipv6"], ["demo", "extra"], ["decode"], ["decode", "a", "b"],
+                     ["encode"], ["encode", "move", "15", "99", "1"], ["encode", "dance"]]:
+            with self.subTest(args=args):
+                result = run(*args)
+                self.assertEqual(result.returncode, 2)
+                self.assertEqual(result.stdout, "")
+                self.assertTrue(result.stderr.startswith("kvnlink"), result.stderr)
+
+    def test_nobody_listening(self):
+        result = run("connect", "127.0.0.1", "--port", str(free_port()))
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("failed: code -3, refused or unreachable", result.stdout)
+
+    def test_listen_gives_up_after_its_timeout(self):
+        result = run("listen", "--port", str(free_port()), "--timeout", "1")
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("failed: code -1, no peer connected", result.stdout)
+
+    def test_unknown_host(self):
+        result = run("connect", "no-such-host.invalid", "--port", str(free_port()))
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("code -10", result.stdout)
+
+
+class DemoTest(unittest.TestCase):
+    def test_demo_plays_its_game(self):
+        result = run("demo", "--port", str(free_port()))
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        lines = result.stdout.splitlines()
+        self.assertEqual(lines[-1], "-- every message arrived as sent")
+        sent = [l.split(" -> ", 1)[1] for l in lines if " -> " in l]
+        received = [l.split(" <- ", 1)[1] for l in lines if " <- " in l]
+        self.assertEqual(len(sent), 10)
+        self.assertEqual(sent, received)
+        self.assertEqual(sum(1 for l in lines if l.startswith("     +---")), 2)  # one board, two edges
+        kinds = {line.split()[0] for line in sent}
+        self.assertEqual(kinds, {"request", "accept", "move", "end", "chat", "back", "backaccept"})
+        self.assertTrue(any(" x" in line for line in sent))
+
+    def test_demo_json(self):
+        result = run("demo", "--port", str(free_port()), "--json")
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        objects = [json.loads(line) for line in result.stdout.splitlines()]
+        messages = [o for o in objects if "direction" in o]
+        self.assertEqual(len(messages), 20)
+        for sent, received in zip(messages[0::2], messages[1::2]):
+            self.assertEqual(sent.pop("direction"), "sent")
+            self.assertEqual(received.pop("direction"), "received")
+            self.assertEqual(sent.pop("slot") + received.pop("slot"), 1)
+            self.assertEqual(sent, received)
+
+
+class CodecTest(unittest.TestCase):
+    # (encode words, wire text, decoded line)
+    CASES = [
+        (["request", "Alice", "W", "5", "75"], "R01Alice" + " " * 27 + "W005075A",
+         'request "Alice" colour W time 5 moves 75 version 1 initial position'),
+        (["request", "A Name With Spaces", "Z", "999", "0", "Z", AFTER_32_28],
+         "R01A Name With Spaces" + " " * 14 + "Z999000BZ" + AFTER_32_28,
+         'request "A Name With Spaces" colour Z time 999 moves 0 version 1 position Z to move'),
+        (["accept", "Bob", "2"], "ABob" + " " * 29 + "2", 'accept "Bob" code 2'),
+        (["move", "15", "32-28"], "M0015322800", "move 32-28 time 15"),
+        (["move", "15", "32", "28"], "M0015322800", "move 32-28 time 15"),
+        (["move", "30", "28x19", "23"], "M0030281901" + "23", "move 28-19 x23 time 30"),
+        (["move", "7", "1", "50", "2,3", "x4"], "M0007015003020304", "move 1-50 x2,3,4 time 7"),
+        (["end", "1", "0"], "E10", "end reason 1 stop 0"),
+        (["chat", "hello", "world"], "Chello world", 'chat "hello world"'),
+        (["back", "12", "Z"], "B012Z", "back move 12 side Z"),
+        (["backaccept", "0"], "K0", "backaccept code 0"),
+        (["raw", "K2"], "K2", "backaccept code 2"),
+    ]
+
+    def test_encode_and_decode_every_kind(self):
+        for words, wire, shown in self.CASES:
+            with self.subTest(words=words):
+                encoded = run("encode", *words)
+                self.assertEqual(encoded.returncode, 0, encoded.stderr)
+                self.assertEqual(encoded.stdout, wire + "\n")
+                decoded = run("decode", wire)
+                self.assertEqual(decoded.returncode, 0)
+                self.assertEqual(decoded.stdout.splitlines()[0], shown)
+                # --json of both directions agrees, and carries the wire text.
+                as_encoded = json.loads(run("encode", *words, "--json").stdout)
+                as_decoded = json.loads(run("decode", "--json", wire).stdout)
+                self.assertEqual(as_encoded, as_decoded)
+                self.assertEqual(as_decoded["wire"], wire)
+
+    def test_decode_draws_the_board_of_a_request(self):
+        lines = run("decode", "R01Alice" + " " * 27 + "W005075A").stdout.splitlines()
+        self.assertEqual(len(lines), 14)
+        self.assertEqual(lines[1], "     +---------------------+")
+        self.assertEqual(lines[2], "     |   z   z   z   z   z |     1   2   3   4   5")
+
+    def test_decode_shows_what_the_library_would_hand_over(self):
+        for wire, shown in [("E41", "end reason 0 stop 1"), ("m0015322800", "unknown"), ("", "unknown"),
+                            ("M0015005100", "move 0-0 time 15"), ("K5", "backaccept code 1"),
+                            ("B0", "back move 1 side \\x00"), ("C", 'chat ""'), ("C ", 'chat " "')]:
+            with self.subTest(wire=wire):
+                self.assertEqual(run("decode", wire).stdout, shown + "\n")
+
+    def test_decode_json_fields(self):
+        # One capture announced, its pair missing: the entry reads as 0.
+        self.assertEqual(json.loads(run("decode", "M0030281901", "--json").stdout),
+                         dict(kind="move", time=30, from_square=28, to_square=19, capture_count=1, captured=[0],
+                              wire="M0030281901"))
+        self.assertEqual(json.loads(run("decode", "B0", "--json").stdout),
+                         dict(kind="back", move_number=1, side_to_move="", wire="B0"))
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

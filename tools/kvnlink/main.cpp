@@ -1,0 +1,144 @@
+// main.cpp - kvnlink's command line: picks the subcommand and checks its options.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "kvn.h"
+#include "subcommands.h"
+
+namespace {
+
+using namespace kvnlink;
+
+const char *const usage =
+    "usage: kvnlink listen [--port N] [--ipv6] [--timeout SECONDS] [--json]\n"
+    "       kvnlink connect HOST [--port N] [--ipv6] [--retry SECONDS] [--json]\n"
+    "       kvnlink serial N [--json]            (COM1..COM9)\n"
+    "       kvnlink demo [--port N] [--json]\n"
+    "       kvnlink decode WIRETEXT [--json]\n"
+    "       kvnlink encode KIND FIELDS... [--json]\n"
+    "Once linked, commands are read from standard input, one per line; type help.\n";
+
+int bad(const std::string &why) {
+    std::fprintf(stderr, "kvnlink: %s\n%s", why.c_str(), usage);
+    return exit_usage;
+}
+
+bool to_number(const std::string &text, double lo, double hi, double &out) {
+    char *end = nullptr;
+    out = std::strtod(text.c_str(), &end);
+    return !text.empty() && end != nullptr && *end == '\0' && out >= lo && out <= hi;
+}
+
+// Options of listen, connect, serial and demo; positional words are returned.
+struct Parsed {
+    LinkOptions options;
+    std::vector<std::string> words;
+    std::string error;
+};
+
+Parsed parse_options(const std::vector<std::string> &args, const std::vector<std::string> &allowed) {
+    Parsed p;
+    const auto allows = [&](const std::string &name) {
+        for (const auto &a : allowed)
+            if (a == name) return true;
+        return false;
+    };
+    for (size_t i = 0; i < args.size() && p.error.empty(); ++i) {
+        const std::string &a = args[i];
+        if (a.rfind("--", 0) != 0) {
+            p.words.push_back(a);
+            continue;
+        }
+        if (!allows(a)) {
+            p.error = "unknown option " + a;
+        } else if (a == "--json") {
+            p.options.json = true;
+        } else if (a == "--ipv6") {
+            p.options.ipv6 = true;
+        } else if (i + 1 >= args.size()) {
+            p.error = a + " needs a value";
+        } else {
+            double value = 0;
+            const std::string &v = args[++i];
+            if (a == "--port") {
+                if (to_number(v, 1, 65535, value) && value == static_cast<int>(value)) p.options.port = static_cast<int>(value);
+                else p.error = "--port wants a port number 1-65535, not '" + v + "'";
+            } else if (to_number(v, 0, 1e6, value)) {
+                (a == "--timeout" ? p.options.timeout_s : p.options.retry_s) = value;
+            } else {
+                p.error = a + " wants a number of seconds, not '" + v + "'";
+            }
+        }
+    }
+    return p;
+}
+
+int link_command(const std::string &command, const std::vector<std::string> &args) {
+    std::vector<std::string> allowed = {"--json"};
+    if (command != "serial") allowed.insert(allowed.end(), {"--port", "--ipv6"});
+    if (command == "listen") allowed.push_back("--timeout");
+    if (command == "connect") allowed.push_back("--retry");
+    if (command == "demo") allowed = {"--json", "--port"};
+    Parsed p = parse_options(args, allowed);
+    if (!p.error.empty()) return bad(p.error);
+    LinkOptions &o = p.options;
+    if (command == "demo") {
+        if (!p.words.empty()) return bad("demo takes no words, only options");
+        return run_demo(o.port == 0 ? KVN_DEFAULT_PORT : o.port, o.json);
+    }
+    if (command == "listen") {
+        if (!p.words.empty()) return bad("listen takes no host");
+        o.mode = LinkOptions::Mode::listen;
+    } else if (command == "connect") {
+        if (p.words.size() != 1) return bad("connect wants one HOST");
+        o.mode = LinkOptions::Mode::connect;
+        o.host = p.words[0];
+    } else {
+        double n = 0;
+        if (p.words.size() != 1 || !to_number(p.words[0], 1, 9, n) || n != static_cast<int>(n))
+            return bad("serial wants a port number 1-9 (COM1..COM9)");
+        o.mode = LinkOptions::Mode::serial;
+        o.serial_port = static_cast<int>(n);
+    }
+    return run_link(o);
+}
+
+// decode and encode take --json first or last, so that message fields stay free.
+bool take_json_flag(std::vector<std::string> &args) {
+    if (!args.empty() && args.back() == "--json") {
+        args.pop_back();
+        return true;
+    }
+    if (!args.empty() && args.front() == "--json") {
+        args.erase(args.begin());
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (argc < 2) return bad("which subcommand?");
+    const std::string command = argv[1];
+    std::vector<std::string> args(argv + 2, argv + argc);
+    if (command == "listen" || command == "connect" || command == "serial" || command == "demo")
+        return link_command(command, args);
+    if (command == "decode") {
+        const bool json = take_json_flag(args);
+        if (args.size() != 1) return bad("decode wants one WIRETEXT (quote it)");
+        return run_decode(args[0], json);
+    }
+    if (command == "encode") {
+        const bool json = take_json_flag(args);
+        if (args.empty()) return bad("encode wants a KIND and its fields");
+        return run_encode(args, json);
+    }
+    if (command == "help" || command == "--help" || command == "-h") {
+        std::fputs(usage, stdout);
+        return exit_ok;
+    }
+    return bad("unknown subcommand " + command);
+}

@@ -1,0 +1,29 @@
+// printer.h - kvnlink's standard output: one line per message or event, readable or JSON.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "format.h"
+
+namespace kvnlink {
+
+// Readable lines start with "->" (sent), "<-" (received), "--" (what the
+// link is doing) or "!!" (a command that was not understood, a failure).
+// With json, every line is one object with a "kind"; messages also carry
+// "direction" ("sent" or "received").
+class Printer {
+public:
+    explicit Printer(bool json) : json_(json) {}
+
+    // `slot` >= 0 labels the line with its slot (the demo runs two links).
+    void message(bool sent, const kvn_message &message, bool with_board, int slot = -1);
+    void status(const char *kind, const std::string &text, const std::function<void(Json &)> &fields = {});
+    void error(const std::string &text);
+
+private:
+    void line(const std::string &text);
+    bool json_;
+};
+
+} // namespace kvnlink

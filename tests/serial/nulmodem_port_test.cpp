@@ -85,7 +85,8 @@ TEST_F(SerialPorts, DisconnectThenConnectAgainWorks) {
         ASSERT_TRUE(window.wait_for_count(static_cast<size_t>(round) + 1));
         kvn_message got{};
         kvn_receive_message(0, &got);
-        EXPECT_EQ(got.type, KVN_CHAT);
+        const int32_t type = got.type;
+        EXPECT_EQ(type, KVN_CHAT);
         EXPECT_STREQ(got.u.chat.text, " hello");
         kvn_disconnect(0);
     }

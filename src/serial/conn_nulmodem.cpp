@@ -1,7 +1,9 @@
-// conn_nulmodem.cpp - CConnNulmodem set-up and teardown (the link is not yet carried).
+// conn_nulmodem.cpp - CConnNulmodem construction, open, close and destruction.
 #include "serial/conn_nulmodem.h"
 
 namespace kvn {
+
+using namespace platform;
 
 CConnNulmodem::CConnNulmodem(int32_t port_number)
     : port_number_(static_cast<uint32_t>(port_number - 1) > 8 ? 1 : port_number) {}
@@ -12,13 +14,45 @@ CConnNulmodem::~CConnNulmodem() {
 
 int32_t CConnNulmodem::open() {
     if (is_open()) close();
-    return platform::serial_open(port_number_, port_handle_);
+    const int32_t result = serial_open(port_number_, port_handle_);
+    if (result != 0) {
+        port_handle_ = invalid_port;
+        return result;
+    }
+    // Nothing runs on the queues yet, so clearing them cannot race a worker.
+    send_queue.clear();
+    receive_queue.clear();
+    stop_flag_ = 0;
+    open_flag = 1;
+    sender_semaphore_ = std::make_unique<Semaphore>();
+    receiver_semaphore_ = std::make_unique<Semaphore>();
+    line_semaphore_ = std::make_unique<Semaphore>();
+    start_worker(sender_thread, *sender_semaphore_);
+    start_worker(receiver_thread, *receiver_semaphore_);
+    return 0;
+}
+
+// Each worker holds its semaphore for its whole run.  It is taken here, on
+// the worker's behalf, before the thread exists, so a close() that comes
+// before the thread has begun still waits for it.  A thread that cannot
+// start gives nothing to wait for; the link then simply stays quiet.
+void CConnNulmodem::start_worker(void (*entry)(void *), Semaphore &held_for_it) {
+    held_for_it.take(Semaphore::forever);
+    if (!start_thread(entry, this)) held_for_it.give();
 }
 
 void CConnNulmodem::close() {
-    platform::serial_close(port_handle_);
-    port_handle_ = platform::invalid_port;
+    stop_flag_ = 1;
+    if (sender_semaphore_) sender_semaphore_->take(Semaphore::forever);
+    if (receiver_semaphore_) receiver_semaphore_->take(Semaphore::forever);
+    sender_semaphore_.reset();
+    receiver_semaphore_.reset();
+    line_semaphore_.reset();
+    send_queue.clear();
+    receive_queue.clear();
     open_flag = 0;
+    if (port_handle_ != invalid_port) serial_close(port_handle_);
+    port_handle_ = invalid_port;
 }
 
 } // namespace kvn

@@ -1,7 +1,9 @@
 // conn_nulmodem.h - CConnNulmodem: a link over a null-modem cable on COM1..COM9.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "core/connection.h"
 #include "platform/platform.h"
@@ -10,17 +12,47 @@ namespace kvn {
 
 class CConnNulmodem final : public CConnection {
 public:
+    // Numbers outside 1..9 mean COM1.
     explicit CConnNulmodem(int32_t port_number);
     ~CConnNulmodem() override;
 
+    // 0, or -2 (port missing or busy) .. -6 (port refused a setting).
     int32_t open() override;
+    // Returns once both workers have ended; drops whatever is queued.
     void close() override;
 
     int32_t port_number() const { return port_number_; }
 
+    const uint8_t start_marker = 0xD3;
+    const uint8_t end_marker = 0xC5;
+
 private:
+    static void sender_thread(void *self);
+    static void receiver_thread(void *self);
+
+    void run_sender();
+    void run_receiver();
+    // true once the whole text, end marker included, has been echoed;
+    // false when the stop flag made the sender give it up.
+    bool transmit(MsgText &text);
+    enum class Collected { finished, stopping };
+    // Called with the line held, just after a start marker was echoed.
+    Collected collect(MsgText &collection);
+
+    // 1 echoed, -2 wrong echo, 0 no echo in time or stopping, -1 write failed.
+    int32_t send_byte(uint8_t byte);
+    // The byte read and echoed; 255 nothing read; 0 stopping or echo failed.
+    uint8_t receive_byte();
+
+    void start_worker(void (*entry)(void *), platform::Semaphore &held_for_it);
+
     int32_t port_number_;
     platform::Port port_handle_ = platform::invalid_port;
+    std::atomic<uint32_t> stop_flag_{0};
+    std::unique_ptr<platform::Semaphore> sender_semaphore_;
+    std::unique_ptr<platform::Semaphore> receiver_semaphore_;
+    // One port, two workers: whoever holds it owns the port for an exchange.
+    std::unique_ptr<platform::Semaphore> line_semaphore_;
 };
 
 } // namespace kvn

@@ -1,0 +1,80 @@
+// serial_win32.cpp - serial ports on Windows: COMn opened exclusively at 9600 8N1, 200 ms reads.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include "platform/platform.h"
+
+namespace kvn::platform {
+
+namespace {
+
+// A failing port (an unplugged adapter) answers at once; the workers simply
+// try again, so a failure waits as long as an ordinary time-out would.
+constexpr DWORD failure_pause_ms = 200;
+
+HANDLE as_handle(Port port) { return reinterpret_cast<HANDLE>(port); }
+
+int32_t give_up(HANDLE port, int32_t code) {
+    CloseHandle(port);
+    return code;
+}
+
+} // namespace
+
+int32_t serial_open(int32_t number, Port &port) {
+    port = invalid_port;
+    char name[16];
+    wsprintfA(name, "COM%d", static_cast<int>(number));
+    const HANDLE handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return -2;
+
+    DCB settings{};
+    settings.DCBlength = sizeof settings;
+    if (!GetCommState(handle, &settings)) return give_up(handle, -3);
+    // Only these members change; everything else stays as the port had it.
+    settings.BaudRate = CBR_9600;
+    settings.fBinary = TRUE;
+    settings.fParity = TRUE;
+    settings.fOutxCtsFlow = FALSE;
+    settings.fOutxDsrFlow = FALSE;
+    settings.fDtrControl = DTR_CONTROL_DISABLE;
+    settings.fOutX = FALSE;
+    settings.fInX = FALSE;
+    settings.fRtsControl = RTS_CONTROL_DISABLE;
+    settings.ByteSize = 8;
+    settings.Parity = NOPARITY;
+    settings.StopBits = ONESTOPBIT;
+    if (!SetCommState(handle, &settings)) return give_up(handle, -4);
+
+    // A one-byte read: a waiting byte at once, else nothing after 200 ms.
+    COMMTIMEOUTS timeouts{MAXDWORD, 100, 100, 100, 100};
+    if (!SetCommTimeouts(handle, &timeouts)) return give_up(handle, -5);
+    if (!SetCommMask(handle, EV_RXCHAR)) return give_up(handle, -6);
+
+    port = reinterpret_cast<Port>(handle);
+    return 0;
+}
+
+bool serial_read_byte(Port port, uint8_t &byte, uint32_t &count) {
+    DWORD moved = 0;
+    const bool ok = ReadFile(as_handle(port), &byte, 1, &moved, nullptr) != 0;
+    count = ok ? static_cast<uint32_t>(moved) : 0;
+    if (!ok) Sleep(failure_pause_ms);
+    return ok;
+}
+
+bool serial_write_byte(Port port, uint8_t byte, uint32_t &count) {
+    DWORD moved = 0;
+    const bool ok = WriteFile(as_handle(port), &byte, 1, &moved, nullptr) != 0;
+    count = ok ? static_cast<uint32_t>(moved) : 0;
+    if (!ok) Sleep(failure_pause_ms);
+    return ok;
+}
+
+void serial_close(Port port) {
+    if (port != invalid_port) CloseHandle(as_handle(port));
+}
+
+} // namespace kvn::platform

@@ -1,0 +1,142 @@
+// nulmodem_workers.cpp - the serial sender and receiver threads and their echo handshake.
+//
+// Every byte a peer reads it writes straight back; a sender writes its next
+// byte only after the echo of the last one matched.  A message is the start
+// marker, at most 127 seven-bit characters, and the end marker.
+#include <ctime>
+
+#include "serial/conn_nulmodem.h"
+
+namespace kvn {
+
+using namespace platform;
+
+namespace {
+constexpr uint32_t poll_interval_ms = 100;
+// The echo is awaited until the whole-second clock has moved on by more
+// than this, i.e. for 5 to 6 seconds.
+constexpr std::time_t echo_patience_s = 5;
+constexpr uint8_t nothing_read = 255;
+constexpr uint8_t stopping = 0;
+} // namespace
+
+void CConnNulmodem::sender_thread(void *self) { static_cast<CConnNulmodem *>(self)->run_sender(); }
+void CConnNulmodem::receiver_thread(void *self) { static_cast<CConnNulmodem *>(self)->run_receiver(); }
+
+int32_t CConnNulmodem::send_byte(uint8_t byte) {
+    uint32_t count = 0;
+    if (!serial_write_byte(port_handle_, byte, count) || count != 1) return -1;
+    const std::time_t written_at = std::time(nullptr);
+    for (;;) {
+        uint8_t echo = 0;
+        count = 0;
+        // A zero byte is line noise, never an echo.
+        if (serial_read_byte(port_handle_, echo, count) && count == 1 && echo != 0)
+            return echo == byte ? 1 : -2;
+        if (stop_flag_ != 0) return 0;
+        if (std::time(nullptr) > written_at + echo_patience_s) return 0;
+    }
+}
+
+uint8_t CConnNulmodem::receive_byte() {
+    uint8_t byte = 0;
+    uint32_t count = 0;
+    if (!serial_read_byte(port_handle_, byte, count) || count != 1 || byte == 0) return nothing_read;
+    if (stop_flag_ != 0) return stopping;
+    count = 0;
+    if (!serial_write_byte(port_handle_, byte, count) || count != 1) return stopping;
+    // 0xFF comes back as nothing_read too: it is echoed but never stored.
+    return byte;
+}
+
+void CConnNulmodem::run_sender() {
+    // The sender semaphore was taken for this thread by open().
+    while (stop_flag_ == 0) {
+        std::unique_ptr<MsgText> text = send_queue.pop();
+        if (!text) {
+            sleep_ms(poll_interval_ms);
+            continue;
+        }
+        // Held across every restart, so the receiver never takes an echo.
+        line_semaphore_->take(Semaphore::forever);
+        const bool gone_through = transmit(*text);
+        text.reset(); // a text given up on stop is dropped, not requeued
+        line_semaphore_->give();
+        if (!gone_through) break;
+    }
+    sender_semaphore_->give(); // last touch of the object
+}
+
+bool CConnNulmodem::transmit(MsgText &text) {
+    for (;;) {
+        if (stop_flag_ != 0) return false;
+        if (send_byte(start_marker) != 1) continue;
+
+        text.cursor = 1;
+        char next = text.chars[0];
+        bool restart = false;
+        while (!restart && next != '\0') {
+            if (stop_flag_ != 0) return false;
+            switch (send_byte(static_cast<uint8_t>(next))) {
+            case 1:
+                next = text.cursor >= MsgText::capacity ? '\0' : text.chars[text.cursor++];
+                break;
+            case -1: // the write failed: the same character again
+                break;
+            default: // wrong or missing echo: the whole message again
+                restart = true;
+                break;
+            }
+        }
+        if (restart) continue;
+
+        for (;;) {
+            if (stop_flag_ != 0) return false;
+            const int32_t result = send_byte(end_marker);
+            if (result == 1) return true;
+            if (result != -1) break;
+        }
+    }
+}
+
+void CConnNulmodem::run_receiver() {
+    // The receiver semaphore was taken for this thread by open().
+    MsgText collection;
+    collection.clear();
+    while (stop_flag_ == 0) {
+        sleep_ms(poll_interval_ms);
+        line_semaphore_->take(Semaphore::forever);
+        // Anything but a start marker has been echoed by now and is dropped.
+        const bool message_begins = receive_byte() == start_marker;
+        const bool stop = message_begins && collect(collection) == Collected::stopping;
+        line_semaphore_->give();
+        if (stop) break;
+    }
+    receiver_semaphore_->give(); // last touch of the object
+}
+
+CConnNulmodem::Collected CConnNulmodem::collect(MsgText &collection) {
+    for (;;) {
+        if (stop_flag_ != 0) return Collected::stopping;
+        collection.clear();
+        for (;;) {
+            if (stop_flag_ != 0) return Collected::stopping;
+            const uint8_t byte = receive_byte();
+            if (byte == stopping) return Collected::finished; // given up
+            if (byte == nothing_read) continue; // a message has no time limit
+            if (byte == start_marker) break;    // the peer began again
+            if (byte == end_marker) {
+                if (stop_flag_ != 0) return Collected::stopping;
+                auto text = std::make_unique<MsgText>();
+                text->clear();
+                text->copy_from(collection);
+                deliver(std::move(text));
+                return Collected::finished;
+            }
+            if (collection.cursor >= MsgText::capacity) return Collected::finished; // too long: given up
+            collection.append_char(static_cast<char>(byte));
+        }
+    }
+}
+
+} // namespace kvn

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <random>
 #include <string>
 
 #include "platform/platform.h"
@@ -16,8 +17,10 @@ using kvn::platform::Family;
 using kvn::platform::Socket;
 
 // Each test takes fresh ports so that links of earlier tests never interfere.
+// Every test runs in a process of its own, so each process starts from a
+// random block below the ephemeral range: parallel runs rarely meet.
 inline uint16_t next_port() {
-    static std::atomic<uint16_t> port{28200};
+    static std::atomic<uint16_t> port{static_cast<uint16_t>(20000 + (std::random_device{}() % 500) * 24)};
     return port++;
 }
 

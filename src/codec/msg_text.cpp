@@ -48,9 +48,19 @@ void MsgText::set_from_string(const char *s) {
     cursor = 0;
 }
 
+namespace {
+
+// position + width > length, without the sum wrapping round where size_t
+// is 32 bits wide (the 32-bit DLL).
+bool runs_past_end(size_t length, uint32_t position, uint32_t width) {
+    return position > length || width > length - position;
+}
+
+} // namespace
+
 uint32_t read_number(const char *text, uint32_t position, uint32_t width) {
     const size_t length = std::strlen(text);
-    if (static_cast<size_t>(position) + width > length) return 0;
+    if (runs_past_end(length, position, width)) return 0;
     uint32_t value = 0;
     for (uint32_t i = 0; i < width; ++i) {
         const char c = text[position + i];
@@ -61,7 +71,7 @@ uint32_t read_number(const char *text, uint32_t position, uint32_t width) {
 
 void read_name(const char *text, uint32_t position, char *destination) {
     if (destination == nullptr) return;
-    if (static_cast<size_t>(position) + 32 > std::strlen(text)) {
+    if (runs_past_end(std::strlen(text), position, 32)) {
         destination[0] = '\0';
         return;
     }

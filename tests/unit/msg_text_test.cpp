@@ -182,9 +182,18 @@ TEST(ReadNumber, WidthZeroGivesZero) {
     EXPECT_EQ(kvn::read_number("M0123", 5, 0), 0u);
 }
 
-TEST(ReadNumber, HugePositionDoesNotWrapAround) {
+// Where size_t has 32 bits, position + width must not wrap round to a small
+// sum that passes the bounds test.
+TEST(ReadNumber, HugePositionOrWidthReadsNothing) {
     EXPECT_EQ(kvn::read_number("M0123", 0xFFFFFFFFu, 2), 0u);
     EXPECT_EQ(kvn::read_number("M0123", 1, 0xFFFFFFFFu), 0u);
+    EXPECT_EQ(kvn::read_number("M0123", 0x80000000u, 0x80000001u), 0u);
+}
+
+TEST(ReadName, HugePositionReadsEmptyName) {
+    char name[33] = "x";
+    kvn::read_name(std::string(40, 'n').c_str(), 0xFFFFFFF0u, name);
+    EXPECT_EQ(name[0], '\0');
 }
 
 TEST(ReadName, TrimsTrailingSpacesOnly) {

@@ -53,6 +53,36 @@ TEST(MsgTextAppendChar, RefusesWhenCursorIsBeyondCapacity) {
     EXPECT_EQ(t.chars[127], '\0');
 }
 
+TEST(MsgTextAppendChar, RefusesNegativeCursor) {
+    MsgText t = junk_text();
+    t.cursor = -1;
+    EXPECT_FALSE(t.append_char('a'));
+    EXPECT_FALSE(t.append_chars("abc", 3));
+    EXPECT_FALSE(t.append_number(12, 2));
+    EXPECT_EQ(t.cursor, -1);
+    EXPECT_STREQ(t.chars, "");
+}
+
+// The bulk form must behave exactly like one append_char per character.
+TEST(MsgTextAppendChars, MatchesAppendCharOneByOne) {
+    const char source[] = "ab\x80" "c\xC1" "d";
+    for (int32_t start : {0, 1, 120, 124, 126, 127}) {
+        for (int32_t count : {0, 1, 3, 6}) {
+            MsgText bulk = junk_text(), single = junk_text();
+            for (int32_t i = 0; i < start; ++i) {
+                bulk.append_char('p');
+                single.append_char('p');
+            }
+            const bool bulk_result = bulk.append_chars(source, count);
+            bool all_stored = true;
+            for (int32_t i = 0; i < count; ++i) all_stored = single.append_char(source[i]) && all_stored;
+            EXPECT_EQ(bulk_result, all_stored) << start << "/" << count;
+            EXPECT_EQ(bulk.cursor, single.cursor) << start << "/" << count;
+            EXPECT_EQ(std::memcmp(bulk.chars, single.chars, sizeof bulk.chars), 0) << start << "/" << count;
+        }
+    }
+}
+
 TEST(MsgTextAppendChar, KeepsOnlySevenBits) {
     MsgText t = junk_text();
     EXPECT_TRUE(t.append_char(static_cast<char>(0xC1)));

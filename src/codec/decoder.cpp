@@ -13,7 +13,17 @@ struct Reader {
     const char *text;
     size_t length;
 
-    uint32_t number(uint32_t position, uint32_t width) const { return read_number(text, position, width); }
+    uint32_t number(uint32_t position, uint32_t width) const { return read_number(text, length, position, width); }
+
+    // Copies `count` characters from `position` on, NUL for those at or
+    // beyond the end of the text.
+    void copy(size_t position, char *destination, size_t count) const {
+        const size_t available = position < length ? length - position : 0;
+        const size_t copied = available < count ? available : count;
+        if (copied > 0) std::memcpy(destination, text + position, copied);
+        std::memset(destination + copied, 0, count - copied);
+    }
+
     char at(size_t position) const { return position < length ? text[position] : '\0'; }
 };
 
@@ -23,18 +33,18 @@ int16_t clamp_or(uint32_t value, uint32_t lo, uint32_t hi, int16_t fallback) {
 
 void decode_game_request(const Reader &in, kvn_game_request &r) {
     r.version = static_cast<int16_t>(in.number(1, 2));
-    read_name(in.text, 3, r.name);
+    read_name(in.text, in.length, 3, r.name);
     r.colour = in.at(35);
     r.thinking_time = static_cast<int16_t>(in.number(36, 3));
     r.move_count = static_cast<int16_t>(in.number(39, 3));
     if (in.length > 42 && in.text[42] == 'A') {
         r.side_to_move = initial_side_to_move;
-        for (int i = 0; i < 50; ++i) r.squares[i] = initial_square(i);
+        std::memcpy(r.squares, initial_squares, sizeof r.squares);
         return;
     }
     // Any marker other than 'A' is read as an explicit position.
     r.side_to_move = in.at(43);
-    for (size_t k = 1; k <= 50; ++k) r.squares[k - 1] = in.at(43 + k);
+    in.copy(44, r.squares, sizeof r.squares);
 }
 
 void decode_move(const Reader &in, kvn_move &m) {
@@ -46,12 +56,15 @@ void decode_move(const Reader &in, kvn_move &m) {
         m.captured[i] = static_cast<int16_t>(in.number(11 + 2 * i, 2));
 }
 
+// Copies up to and including the first NUL, leaving the bytes behind it as
+// they were, and always ends the field with a NUL.
 void decode_chat(const Reader &in, kvn_chat &c) {
-    for (size_t i = 0; i < 126; ++i) {
-        c.text[i] = in.at(1 + i);
-        if (c.text[i] == '\0') break;
-    }
-    c.text[126] = '\0';
+    constexpr size_t most = sizeof c.text - 1;
+    const size_t available = in.length > 1 ? in.length - 1 : 0;
+    const size_t copied = available < most ? available : most;
+    std::memcpy(c.text, in.text + 1, copied);
+    c.text[copied] = '\0';
+    c.text[most] = '\0';
 }
 
 } // namespace
@@ -71,11 +84,12 @@ int32_t classify_message(const char *text) {
 
 void decode_message(const char *text, kvn_message &record) {
     record.type = classify_message(text);
+    if (record.type == KVN_NONE) return; // the rest of the record keeps what it held
     const Reader in{text, std::strlen(text)};
     switch (record.type) {
     case KVN_GAME_REQUEST: decode_game_request(in, record.u.game_request); break;
     case KVN_GAME_ACCEPT:
-        read_name(text, 1, record.u.game_accept.name);
+        read_name(text, in.length, 1, record.u.game_accept.name);
         record.u.game_accept.accept_code = clamp_or(in.number(33, 1), 0, 3, 3);
         break;
     case KVN_MOVE: decode_move(in, record.u.move); break;
@@ -89,7 +103,7 @@ void decode_message(const char *text, kvn_message &record) {
         record.u.back_request.side_to_move = in.at(4);
         break;
     case KVN_BACK_ACCEPT: record.u.back_accept.accept_code = clamp_or(in.number(1, 1), 0, 2, 1); break;
-    default: break; // type 0: the rest of the record keeps what it held
+    default: break;
     }
 }
 

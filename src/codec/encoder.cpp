@@ -1,11 +1,13 @@
 // encoder.cpp - turns a host's kvn_message into its wire text.
 #include "codec/codec.h"
 
+#include <cstring>
+
 namespace kvn {
 
 namespace {
 
-constexpr int name_width = 32;
+constexpr int32_t name_width = 32;
 
 bool in_range(int16_t value, int lo, int hi) { return value >= lo && value <= hi; }
 
@@ -13,24 +15,30 @@ int16_t or_default(int16_t value, int lo, int hi, int16_t fallback) {
     return in_range(value, lo, hi) ? value : fallback;
 }
 
+// Number of characters before the first NUL among the first `limit`; bytes
+// after the limit are never read.
+int32_t bounded_length(const char *s, int32_t limit) {
+    const void *nul = std::memchr(s, '\0', static_cast<size_t>(limit));
+    return nul == nullptr ? limit : static_cast<int32_t>(static_cast<const char *>(nul) - s);
+}
+
 // A name that starts empty or with a blank is replaced whole by a one-letter
 // placeholder; otherwise it is sent as given and padded to 32 positions.
 void append_name(MsgText &text, const char *name, char placeholder) {
-    int written = 0;
+    static constexpr char blanks[name_width + 1] = "                                ";
+    int32_t written = 1;
     if (name[0] == '\0' || name[0] == ' ') {
         text.append_char(placeholder);
-        written = 1;
     } else {
-        for (; written < name_width && name[written] != '\0'; ++written) text.append_char(name[written]);
+        written = bounded_length(name, name_width);
+        text.append_chars(name, written);
     }
-    for (; written < name_width; ++written) text.append_char(' ');
+    text.append_chars(blanks, name_width - written);
 }
 
 bool is_initial_position(const kvn_game_request &request) {
-    if (request.side_to_move != initial_side_to_move) return false;
-    for (int i = 0; i < 50; ++i)
-        if (request.squares[i] != initial_square(i)) return false;
-    return true;
+    return request.side_to_move == initial_side_to_move &&
+           std::memcmp(request.squares, initial_squares, sizeof request.squares) == 0;
 }
 
 void encode_game_request(const kvn_game_request &r, MsgText &text) {
@@ -45,7 +53,7 @@ void encode_game_request(const kvn_game_request &r, MsgText &text) {
     }
     text.append_char('B');
     text.append_char(r.side_to_move);
-    for (char square : r.squares) text.append_char(square);
+    text.append_chars(r.squares, static_cast<int32_t>(sizeof r.squares));
 }
 
 void encode_game_accept(const kvn_game_accept &a, MsgText &text) {
@@ -72,7 +80,7 @@ void encode_chat(const kvn_chat &c, MsgText &text) {
         text.append_char(' ');
         return;
     }
-    for (int i = 0; i < 126 && c.text[i] != '\0'; ++i) text.append_char(c.text[i]);
+    text.append_chars(c.text, bounded_length(c.text, 126));
 }
 
 void encode_back_request(const kvn_back_request &b, MsgText &text) {

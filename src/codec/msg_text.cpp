@@ -5,32 +5,16 @@
 
 namespace kvn {
 
+namespace {
+
+char seven_bits(char c) { return static_cast<char>(static_cast<unsigned char>(c) & 0x7F); }
+
+} // namespace
+
 void MsgText::clear() {
     chars[0] = '\0';
     chars[capacity] = '\0';
     cursor = 0;
-}
-
-bool MsgText::append_char(char c) {
-    if (cursor >= capacity) return false;
-    chars[cursor] = static_cast<char>(static_cast<unsigned char>(c) & 0x7F);
-    ++cursor;
-    chars[cursor] = '\0';
-    return true;
-}
-
-bool MsgText::append_number(int32_t value, int32_t width) {
-    if (width > 4) return false;
-    const int32_t digits = width >= 2 ? width : 1;
-    int32_t divisor = 1;
-    for (int32_t i = 1; i < digits; ++i) divisor *= 10;
-    bool stored = false;
-    for (; divisor >= 1; divisor /= 10) {
-        // Negative values are written as all zeros rather than with a sign.
-        const int32_t digit = value < 0 ? 0 : (value / divisor) % 10;
-        stored = append_char(static_cast<char>('0' + digit));
-    }
-    return stored;
 }
 
 void MsgText::copy_from(const MsgText &other) {
@@ -42,32 +26,29 @@ void MsgText::copy_from(const MsgText &other) {
 void MsgText::set_from_string(const char *s) {
     clear();
     int32_t n = 0;
-    for (; n < capacity && s[n] != '\0'; ++n)
-        chars[n] = static_cast<char>(static_cast<unsigned char>(s[n]) & 0x7F);
+    for (; n < capacity && s[n] != '\0'; ++n) chars[n] = seven_bits(s[n]);
     std::memset(chars + n, 0, sizeof chars - static_cast<size_t>(n));
     cursor = 0;
 }
 
 uint32_t read_number(const char *text, uint32_t position, uint32_t width) {
-    const size_t length = std::strlen(text);
-    if (static_cast<size_t>(position) + width > length) return 0;
-    uint32_t value = 0;
-    for (uint32_t i = 0; i < width; ++i) {
-        const char c = text[position + i];
-        value = value * 10 + (c >= '0' && c <= '9' ? static_cast<uint32_t>(c - '0') : 0u);
-    }
-    return value;
+    return read_number(text, std::strlen(text), position, width);
 }
 
-void read_name(const char *text, uint32_t position, char *destination) {
+void read_name(const char *text, size_t length, uint32_t position, char *destination) {
     if (destination == nullptr) return;
-    if (static_cast<size_t>(position) + 32 > std::strlen(text)) {
+    if (field_runs_past_end(length, position, 32)) {
         destination[0] = '\0';
         return;
     }
     std::memcpy(destination, text + position, 32);
     destination[32] = '\0';
     for (int i = 31; i >= 0 && destination[i] == ' '; --i) destination[i] = '\0';
+}
+
+void read_name(const char *text, uint32_t position, char *destination) {
+    if (destination == nullptr) return;
+    read_name(text, std::strlen(text), position, destination);
 }
 
 } // namespace kvn

@@ -27,8 +27,16 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
 else()
     set(kvn_kill_at --kill-at)
 endif()
-add_custom_command(TARGET kvn POST_BUILD
-    COMMAND ${KVN_DLLTOOL} --input-def ${KVN_DEF_FILE} --dllname ${KVN_DLL_NAME}.dll
-            --output-lib ${CMAKE_BINARY_DIR}/bin/${KVN_DLL_NAME}.lib ${kvn_kill_at}
-    COMMENT "MSVC import library ${KVN_DLL_NAME}.lib"
-    VERBATIM)
+set(kvn_import_libraries ${CMAKE_BINARY_DIR}/bin/${KVN_DLL_NAME}.lib)
+if(kvn_kill_at)
+    # The linker's own import library would offer the plain names, which
+    # __stdcall callers (who ask for name@n) never find: rebuild it from the
+    # .def, where the decorated names still stand.
+    list(APPEND kvn_import_libraries ${CMAKE_BINARY_DIR}/bin/lib${KVN_DLL_NAME}.dll.a)
+endif()
+foreach(kvn_import_library IN LISTS kvn_import_libraries)
+    add_custom_command(TARGET kvn POST_BUILD
+        COMMAND ${KVN_DLLTOOL} --input-def ${KVN_DEF_FILE} --dllname ${KVN_DLL_NAME}.dll
+                --output-lib ${kvn_import_library} ${kvn_kill_at}
+        VERBATIM)
+endforeach()

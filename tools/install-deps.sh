@@ -23,6 +23,9 @@ if [ "$(id -u)" != 0 ]; then
 fi
 echo "installing:$missing"
 export DEBIAN_FRONTEND=noninteractive
+case "$missing" in
+*:i386*) dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386 ;;
+esac
 apt-get update -qq
 # shellcheck disable=SC2086
 apt-get install -y -qq --no-install-recommends $missing >/dev/null

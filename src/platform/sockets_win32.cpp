@@ -1,0 +1,129 @@
+// sockets_win32.cpp - the socket layer on Windows (Winsock 1.1 calls, WSA codes mapped to NetError).
+#include "platform/win32_headers.h"
+
+#include <climits>
+#include <cstring>
+
+#include "platform/platform.h"
+
+namespace kvn::platform {
+
+namespace {
+
+SOCKET to_handle(Socket s) { return static_cast<SOCKET>(s); }
+
+Socket from_handle(SOCKET s) { return s == INVALID_SOCKET ? invalid_socket : static_cast<Socket>(s); }
+
+int domain_of(Family family) { return family == Family::ipv4 ? AF_INET : AF_INET6; }
+
+// Builds the socket address for `address` (null: the wildcard address).
+int make_address(sockaddr_storage &storage, Family family, const uint8_t *address, uint16_t port) {
+    std::memset(&storage, 0, sizeof storage);
+    if (family == Family::ipv4) {
+        auto &in = reinterpret_cast<sockaddr_in &>(storage);
+        in.sin_family = AF_INET;
+        in.sin_port = htons(port);
+        if (address != nullptr) std::memcpy(&in.sin_addr, address, 4);
+        else in.sin_addr.s_addr = htonl(INADDR_ANY);
+        return static_cast<int>(sizeof(sockaddr_in));
+    }
+    auto &in6 = reinterpret_cast<sockaddr_in6 &>(storage);
+    in6.sin6_family = AF_INET6;
+    in6.sin6_port = htons(port);
+    if (address != nullptr) std::memcpy(&in6.sin6_addr, address, 16);
+    return static_cast<int>(sizeof(sockaddr_in6));
+}
+
+int clamp_length(size_t length) { return length > INT_MAX ? INT_MAX : static_cast<int>(length); }
+
+} // namespace
+
+bool net_startup() {
+    WSADATA data;
+    return WSAStartup(0x0101, &data) == 0;
+}
+
+bool net_cleanup() { return WSACleanup() == 0; }
+
+NetError last_net_error() {
+    switch (WSAGetLastError()) {
+    case 0: return NetError::none;
+    case WSAEWOULDBLOCK: return NetError::would_block;
+    case WSAEINPROGRESS: return NetError::in_progress;
+    default: return NetError::other;
+    }
+}
+
+void reset_net_error() { WSASetLastError(0); }
+
+bool lookup_host(const char *name, Family family, uint8_t address[16]) {
+    addrinfo hints{};
+    hints.ai_family = domain_of(family);
+    addrinfo *results = nullptr;
+    if (getaddrinfo(name, nullptr, &hints, &results) != 0 || results == nullptr) return false;
+    if (family == Family::ipv4) std::memcpy(address, &reinterpret_cast<sockaddr_in *>(results->ai_addr)->sin_addr, 4);
+    else std::memcpy(address, &reinterpret_cast<sockaddr_in6 *>(results->ai_addr)->sin6_addr, 16);
+    freeaddrinfo(results);
+    return true;
+}
+
+Socket socket_open(Family family) { return from_handle(socket(domain_of(family), SOCK_STREAM, IPPROTO_TCP)); }
+
+bool socket_connect(Socket s, Family family, const uint8_t address[16], uint16_t port) {
+    sockaddr_storage peer;
+    const int length = make_address(peer, family, address, port);
+    return connect(to_handle(s), reinterpret_cast<sockaddr *>(&peer), length) == 0;
+}
+
+// Windows lets a port whose last link is in TIME_WAIT be listened on again,
+// and SO_REUSEADDR would mean something else here (sharing a live port).
+void socket_prepare_listener(Socket) {}
+
+bool socket_bind_any(Socket s, Family family, uint16_t port) {
+    sockaddr_storage local;
+    const int length = make_address(local, family, nullptr, port);
+    return bind(to_handle(s), reinterpret_cast<sockaddr *>(&local), length) == 0;
+}
+
+bool socket_listen(Socket s, int backlog) { return listen(to_handle(s), backlog) == 0; }
+
+// The accepted socket inherits the listener's non-blocking mode.
+Socket socket_accept(Socket listener) { return from_handle(accept(to_handle(listener), nullptr, nullptr)); }
+
+bool socket_set_nonblocking(Socket s) {
+    u_long on = 1;
+    return ioctlsocket(to_handle(s), static_cast<long>(FIONBIO), &on) == 0;
+}
+
+bool socket_set_keepalive(Socket s) {
+    int32_t on = 1;
+    return setsockopt(to_handle(s), SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char *>(&on), sizeof on) == 0;
+}
+
+long socket_send(Socket s, const char *data, size_t length) {
+    return static_cast<long>(send(to_handle(s), data, clamp_length(length), 0));
+}
+
+long socket_recv(Socket s, char *buffer, size_t capacity) {
+    return static_cast<long>(recv(to_handle(s), buffer, clamp_length(capacity), 0));
+}
+
+void socket_wait_writable(Socket s, uint32_t timeout_ms) {
+    fd_set writable;
+    FD_ZERO(&writable);
+    FD_SET(to_handle(s), &writable);
+    timeval limit{static_cast<long>(timeout_ms / 1000), static_cast<long>(timeout_ms % 1000) * 1000L};
+    select(0, nullptr, &writable, nullptr, &limit);
+}
+
+void socket_close(Socket s) {
+    if (s != invalid_socket) closesocket(to_handle(s));
+}
+
+// On Windows closing the socket is what makes a worker's next call on it
+// fail at once; afterwards there is nothing left to release.
+void socket_stop(Socket s) { socket_close(s); }
+
+void socket_release(Socket) {}
+
+} // namespace kvn::platform

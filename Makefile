@@ -3,7 +3,7 @@ NATIVE := build/native
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVN_WERROR=ON
 CTEST_FLAGS ?= --output-on-failure --timeout 300
 
-.PHONY: all deps native demo test test-native bench clean
+.PHONY: all deps native demo test test-native bench package clean
 
 all: native
 
@@ -24,6 +24,10 @@ test: test-native
 
 bench: native
 	$(NATIVE)/bench/codec_bench
+
+# The Debian package of the native build, in build/native.
+package: native
+	cd $(NATIVE) && cpack -G DEB
 
 clean:
 	rm -rf build

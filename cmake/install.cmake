@@ -12,6 +12,11 @@ install(TARGETS kvn EXPORT kvnTargets
 install(FILES ${PROJECT_SOURCE_DIR}/include/kvn.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 if(TARGET kvnlink)
     install(TARGETS kvnlink RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    if(NOT WIN32)
+        # An installed kvnlink finds the libkvn installed beside it, whatever the prefix.
+        file(RELATIVE_PATH KVN_BIN_TO_LIB "/root/${CMAKE_INSTALL_BINDIR}" "/root/${CMAKE_INSTALL_LIBDIR}")
+        set_target_properties(kvnlink PROPERTIES INSTALL_RPATH "$ORIGIN/${KVN_BIN_TO_LIB}")
+    endif()
 endif()
 
 install(EXPORT kvnTargets NAMESPACE kvn:: DESTINATION ${KVN_CMAKE_DIR})
@@ -30,6 +35,7 @@ if(IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}" OR IS_ABSOLUTE "${CMAKE_INSTALL_INCLUDE
     set(KVN_PC_PREFIX "${CMAKE_INSTALL_PREFIX}")
 else()
     file(RELATIVE_PATH KVN_PC_UP "/root/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/root")
+    string(REGEX REPLACE "/$" "" KVN_PC_UP "${KVN_PC_UP}")
     set(KVN_PC_PREFIX "\${pcfiledir}/${KVN_PC_UP}")
 endif()
 if(IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}")

@@ -5,7 +5,7 @@ WIN32 := build/win32
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVN_WERROR=ON
 CTEST_FLAGS ?= --output-on-failure --timeout 300
 
-.PHONY: all deps deps-windows native win64 win32 demo test test-native test-windows bench clean
+.PHONY: all deps deps-windows native win64 win32 demo test test-native test-windows bench package clean
 
 all: native
 
@@ -44,6 +44,10 @@ test: test-native
 
 bench: native
 	$(NATIVE)/bench/codec_bench
+
+# The Debian package of the native build, in build/native.
+package: native
+	cd $(NATIVE) && cpack -G DEB
 
 clean:
 	rm -rf build

@@ -5,6 +5,11 @@
  * link in one of three slots, sends kvn_message records, is notified of every
  * arriving message, fetches it, and finally disconnects.
  *
+ * Building: find_package(kvn) and link kvn::kvn, or `pkg-config --cflags --libs
+ * kvn`; on Windows link kvn64.lib (MSVC) or libkvn64.dll.a (MinGW).  Complete
+ * programs: examples/c/send_move.c and examples/python/send_move.py; the wire
+ * format is described in docs/protocol.md, this interface in docs/api.md.
+ *
  * Calling order, per slot:
  *   1. one connect function (kvn_socket_connect*, kvn_nulmodem_connect);
  *   2. any number of kvn_send_message / kvn_receive_message calls, normally
@@ -12,20 +17,30 @@
  *   3. kvn_disconnect, which also frees the slot.  Call it after a lost link
  *      too, and for every slot before the library is unloaded.
  * Call the functions for one slot from one thread at a time (normally the
- * host's window thread).  Different slots are independent.
+ * host's window thread), and do not connect or disconnect a slot while another
+ * thread sends or receives on it.  Different slots are independent.  Sending
+ * and fetching are safe against the library's own threads.
  *
  * Notifications.  For every arriving message the library posts
  *     (window, message, wparam = type code 0..7, lparam = slot)
- * once the message can be fetched with kvn_receive_message.  When a TCP link
+ * once the message can be fetched with kvn_receive_message, so one fetch per
+ * notification always finds it (wparam 0: a text that named no message kind;
+ * fetch it all the same).  `message` is the number the host passed to the
+ * connect function, returned unchanged.  When a TCP link
  * is lost (peer closed, socket error, or garbage without a terminator) it posts
  * wparam = KVN_CONNECTION_LOST (100) once; by then the link's queues are empty
- * and anything sent later is discarded.  A serial link never reports a loss.
- * On Windows the notification is a PostMessageA to the host's HWND.  On other
- * systems it is a call of window->post(window, message, wparam, lparam) made
- * from one of the library's worker threads: post must return promptly (treat
- * it like an asynchronous message post, e.g. push into your own queue) and
- * must not call back into the library; its outcome is ignored.  A null window
- * posts nothing; received messages can still be fetched.
+ * and anything sent later is discarded; the slot stays occupied until
+ * kvn_disconnect.  A serial link never reports a loss.
+ * On Windows the notification is a PostMessageA to the host's HWND (choose a
+ * message number from WM_APP on).  On other systems it is a call of
+ * window->post(window, message, wparam, lparam) made from one of the library's
+ * threads (the link's receiving thread for arrivals, a short-lived teardown
+ * thread for KVN_CONNECTION_LOST), possibly for several slots at once: post
+ * must return promptly (treat it like an asynchronous message post, e.g. push
+ * into your own queue and wake your loop), must be thread-safe if it serves
+ * several slots, and must not call any kvn_ function (kvn_disconnect would
+ * wait for the very thread that runs post); its outcome is ignored.  A null
+ * window posts nothing; received messages can still be fetched.
  */
 #ifndef KVN_H
 #define KVN_H
@@ -70,8 +85,11 @@ extern "C" {
 
 #define KVN_DEFAULT_PORT 27531 /* used when a port argument is 0 */
 
-/* Result codes of the connect functions.  0 is success.  The TCP codes mean
- * different things for a client (named host) and a server (null/empty host). */
+/* Result codes of the connect functions.  0 is success; on any failure the
+ * slot is left as it was.  The TCP codes mean different things for a client
+ * (named host) and a server (null/empty host).  A host usually acts on three:
+ * -1 (server: call again to keep waiting), -3 (client: peer not listening yet)
+ * and -4 (server: port taken). */
 #define KVN_OK               0
 #define KVN_NO_PEER        (-1)   /* server: nobody connected within ~500 ms */
 #define KVN_SOCKET_FAILED  (-2)   /* TCP: no socket; serial: port missing or busy */
@@ -80,57 +98,65 @@ extern "C" {
 #define KVN_KEEPALIVE_OR_LISTEN (-5) /* client: keep-alive; server: listen; serial: time-outs */
 #define KVN_ACCEPT_FAILED  (-6)   /* server: accept error; serial: event mask */
 #define KVN_ACCEPT_KEEPALIVE (-7) /* server: keep-alive on the accepted link */
-#define KVN_UNUSABLE      (-10)   /* TCP: host name not found or network start-up failed */
+#define KVN_UNUSABLE      (-10)   /* TCP: host name not found (or no address of that
+                                     family) or network start-up failed */
 #define KVN_BAD_SLOT     (-100)   /* slot is not 0, 1 or 2 */
 
-/* The message record.  Byte-packed, 131 bytes; only the member named by
- * `type` has meaning.  Numbers out of range are replaced when sending and
- * clamped (differently) when receiving; characters travel as 7 bits. */
+/* The message record.  Byte-packed, 131 bytes (other languages: declare it
+ * with 1-byte packing); only the member named by `type` has meaning.  Numbers
+ * out of range are replaced when sending ("else sent as" below) and clamped,
+ * differently, when receiving (docs/protocol.md); characters travel as 7 bits.
+ * Fetching writes `type` and that member only, a chat up to the last byte, so
+ * always pass a whole kvn_message. */
 #pragma pack(push, 1)
 
 typedef struct kvn_game_request {
-    int16_t version;       /* 1..99 */
-    char    name[33];      /* up to 32 characters and a NUL */
-    char    colour;        /* 'W' white or 'Z' black */
-    int16_t thinking_time; /* first time-control number, 0..999 */
-    int16_t move_count;    /* second time-control number, 0..999 */
+    int16_t version;       /* 1..99, else sent as 1 */
+    char    name[33];      /* up to 32 characters and a NUL; empty or with a
+                              leading blank: sent as "P" */
+    char    colour;        /* 'W' white or 'Z' black ('z' goes as 'Z', anything else as 'W') */
+    int16_t thinking_time; /* first time-control number, 0..999, else sent as 10 */
+    int16_t move_count;    /* second time-control number, 0..999, else sent as 0 */
     char    side_to_move;  /* 'W' or 'Z' in the starting position */
-    char    squares[50];   /* squares 1..50, no terminator; 'z','e','w' etc. */
+    char    squares[50];   /* squares 1..50, no terminator.  The initial position
+                              (1..20 'z', 21..30 'e', 31..50 'w', 'W' to move)
+                              goes in a short form; other characters travel as given. */
 } kvn_game_request;
 
 typedef struct kvn_game_accept {
-    char    name[33];
-    int16_t accept_code;   /* 0..3 */
+    char    name[33];      /* as in a game request, but the placeholder is "Q" */
+    int16_t accept_code;   /* 0..3, else sent as 3; at the odd offset 37 */
 } kvn_game_accept;
 
 typedef struct kvn_move {
-    int16_t time;          /* 0..9999 */
-    int16_t from_square;   /* 1..50 */
-    int16_t to_square;     /* 1..50 */
-    int16_t capture_count; /* 0..20 */
-    int16_t captured[20];  /* first capture_count entries count, 1..50 */
+    int16_t time;          /* 0..9999, else sent as 0 */
+    int16_t from_square;   /* 1..50, else sent as 1 (a received bad square reads as 0) */
+    int16_t to_square;     /* 1..50, as from_square */
+    int16_t capture_count; /* 0..20, else sent as 0 with no captures */
+    int16_t captured[20];  /* first capture_count entries count, 1..50, else sent as 0 */
 } kvn_move;
 
 typedef struct kvn_game_end {
-    int16_t reason;        /* 0..3 */
-    int16_t stop_code;     /* 0 or 1 */
+    int16_t reason;        /* 0..3, else sent as 0 */
+    int16_t stop_code;     /* 0 or 1, else sent as 1 */
 } kvn_game_end;
 
 typedef struct kvn_chat {
-    char text[127];        /* up to 126 characters and a NUL */
+    char text[127];        /* up to 126 characters and a NUL; empty: sent as one space */
 } kvn_chat;
 
 typedef struct kvn_back_request {
-    int16_t move_number;   /* 1..999 */
-    char    side_to_move;  /* 'W' or 'Z' */
+    int16_t move_number;   /* 1..999, else sent as 1 */
+    char    side_to_move;  /* 'W' or 'Z', sent as given */
 } kvn_back_request;
 
 typedef struct kvn_back_accept {
-    int16_t accept_code;   /* 0..2 */
+    int16_t accept_code;   /* 0..2, else sent as 1 */
 } kvn_back_accept;
 
 typedef struct kvn_message {
-    int32_t type;          /* KVN_NONE .. KVN_BACK_ACCEPT */
+    int32_t type;          /* KVN_NONE .. KVN_BACK_ACCEPT; any other value sends an
+                              empty text, which the peer drops */
     union {
         kvn_game_request game_request;
         kvn_game_accept  game_accept;
@@ -170,7 +196,8 @@ KVN_LAYOUT_CHECK(back_side, offsetof(kvn_message, u.back_request.side_to_move) =
 KVN_LAYOUT_CHECK(backac_code, offsetof(kvn_message, u.back_accept.accept_code) == 4);
 
 /* Where notifications go.  On Windows a window handle; elsewhere a small
- * callback object owned by the host, which must outlive every link using it. */
+ * callback object owned by the host, which must outlive every link using it
+ * (keep it until kvn_disconnect has returned).  `context` is the host's own. */
 #if defined(_WIN32)
 typedef HWND kvn_window_handle;
 #else
@@ -182,8 +209,9 @@ typedef kvn_window *kvn_window_handle;
 #endif
 
 /* Ends the link in `slot` and frees the slot.  Returns once the link's worker
- * threads have ended; discards unsent and unfetched messages.  A free or
- * invalid slot is ignored. (ordinal 1) */
+ * threads have ended; discards unsent and unfetched messages and posts
+ * nothing.  A free or invalid slot is ignored, so a second call is harmless.
+ * (ordinal 1) */
 KVN_API void KVN_CALL kvn_disconnect(int32_t slot);
 
 /* Opens a null-modem link on serial port COM1..COM9 (`port` 1..9; any other
@@ -193,25 +221,32 @@ KVN_API void KVN_CALL kvn_disconnect(int32_t slot);
 KVN_API int32_t KVN_CALL kvn_nulmodem_connect(int32_t slot, int32_t port,
                                               kvn_window_handle window, uint32_t message);
 
-/* Fetches the oldest received message of `slot` into *message.  With nothing
- * waiting (or a free/invalid slot) only message->type is set, to 0.  A null
- * `message` discards the oldest received message. (ordinal 3) */
+/* Fetches the oldest received message of `slot` into *message: `type` and the
+ * member it names, nothing else.  With nothing waiting (or a free/invalid
+ * slot) only message->type is set, to 0.  A null `message` discards the
+ * oldest received message. (ordinal 3) */
 KVN_API void KVN_CALL kvn_receive_message(int32_t slot, kvn_message *message);
 
-/* Queues *message for sending on `slot`; returns at once.  The record is only
- * read.  A free or invalid slot, or a null message, is ignored. (ordinal 4) */
+/* Queues *message for sending on `slot`; returns at once, and the link sends
+ * it within about 100 ms.  The record is only read and may be reused at once.
+ * A free or invalid slot, or a null message, is ignored; after a lost link the
+ * message is silently discarded. (ordinal 4) */
 KVN_API void KVN_CALL kvn_send_message(int32_t slot, const kvn_message *message);
 
 /* Opens a TCP link over IPv4 on the default port 27531.  A null or empty
  * `host` makes this side the server: it listens on every local address and
  * waits about 500 ms for one peer (-1 when none came; call again to keep
- * waiting).  Otherwise it connects to `host` (a name or numeric address),
- * blocking until connected or refused.  If the slot still holds a link, that
- * link is closed first. (ordinal 5) */
+ * waiting); once a peer is accepted it stops listening.  Otherwise it connects
+ * to `host` (a name or numeric address), blocking until connected or refused
+ * (towards a silent address, for the system's connect time-out).  Disconnect
+ * a slot before connecting it again: a link still in the slot is closed only
+ * once the new one is open, and stays if the new connect fails. (ordinal 5) */
 KVN_API int32_t KVN_CALL kvn_socket_connect(int32_t slot, const char *host,
                                             kvn_window_handle window, uint32_t message);
 
-/* As kvn_socket_connect, over IPv6. (ordinal 6) */
+/* As kvn_socket_connect, over IPv6.  Use "::1", not "localhost", for this
+ * machine: localhost may have no IPv6 entry.  Whether an IPv6 server also
+ * takes IPv4 peers is the system's default. (ordinal 6) */
 KVN_API int32_t KVN_CALL kvn_socket_connect6(int32_t slot, const char *host,
                                              kvn_window_handle window, uint32_t message);
 

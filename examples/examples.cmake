@@ -1,0 +1,19 @@
+# examples.cmake - builds the examples against the shared library and runs them as tests.
+# Included from tests/CMakeLists.txt; the ports lie above those of the other suites.
+# Both examples use the POSIX kvn_window; Windows hosts are notified through an HWND.
+if(WIN32)
+    return()
+endif()
+find_package(Threads REQUIRED)
+add_executable(kvn_example_send_move ${CMAKE_CURRENT_LIST_DIR}/c/send_move.c)
+target_link_libraries(kvn_example_send_move PRIVATE kvn Threads::Threads)
+set_target_properties(kvn_example_send_move PROPERTIES C_STANDARD 99 C_EXTENSIONS OFF)
+kvn_strict_warnings(kvn_example_send_move)
+add_test(NAME examples.c_send_move COMMAND kvn_example_send_move 29201)
+set_tests_properties(examples.c_send_move PROPERTIES ${KVN_TEST_PROPERTIES})
+
+if(EXISTS /usr/bin/python3)
+    add_test(NAME examples.python_send_move
+             COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/python/send_move.py $<TARGET_FILE:kvn> 29202)
+    set_tests_properties(examples.python_send_move PROPERTIES ${KVN_TEST_PROPERTIES})
+endif()

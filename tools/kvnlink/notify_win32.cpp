@@ -1,0 +1,156 @@
+// notify_win32.cpp - EventSource on Windows: a message-only window pumped on the main thread, and a thread reading stdin.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include "notify.h"
+
+#include <chrono>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+namespace kvnlink {
+
+namespace {
+
+constexpr UINT notification_message = WM_APP + 1; // what the library posts
+constexpr UINT input_message = WM_APP + 2;        // the input thread's wake-up call: lines are waiting
+constexpr const char *class_name = "kvnlink_events";
+
+// What the input thread hands to the main thread.  A blocking read cannot be
+// interrupted, so the thread may outlive the EventSource: it holds its own
+// share of this, and `window` is cleared when no one listens any more.
+struct Input {
+    std::mutex lock;
+    std::deque<std::string> lines;
+    bool ended = false;
+    HWND window = nullptr;
+};
+
+// ReadFile rather than std::getline: a thread blocked inside the C runtime's
+// stdin holds that stream's lock, and the runtime takes every stream's lock
+// while the process exits, so the exit would hang until the next line came.
+void read_input(std::shared_ptr<Input> input) {
+    const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    std::string partial;
+    char buffer[4096];
+    for (bool ended = false; !ended;) {
+        DWORD n = 0;
+        // A pipe's writer going away reads as a failure, a file's end as 0 bytes: both end the input.
+        ended = in == nullptr || in == INVALID_HANDLE_VALUE || !ReadFile(in, buffer, sizeof buffer, &n, nullptr) || n == 0;
+        std::lock_guard<std::mutex> guard(input->lock);
+        partial.append(buffer, ended ? 0 : n);
+        size_t start = 0;
+        for (size_t end; (end = partial.find('\n', start)) != std::string::npos; start = end + 1) {
+            std::string line = partial.substr(start, end - start);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            input->lines.push_back(std::move(line));
+        }
+        partial.erase(0, start);
+        if (ended) {
+            if (!partial.empty()) input->lines.push_back(std::move(partial));
+            input->ended = true;
+        }
+        if (input->window != nullptr) PostMessageA(input->window, input_message, 0, 0);
+    }
+}
+
+} // namespace
+
+struct EventSource::Impl {
+    HWND window = nullptr;
+    std::shared_ptr<Input> input; // null when stdin is not watched
+    bool end_reported = false;
+    std::deque<Event> arrivals; // notifications taken off the message queue, not yet handed out
+
+    // Empties this thread's message queue; notifications for our window are
+    // kept in order, anything else goes its usual way.
+    void pump() {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.hwnd == window && msg.message == notification_message) {
+                Event e;
+                e.kind = Event::Kind::notification;
+                e.wparam = static_cast<uintptr_t>(msg.wParam);
+                e.slot = static_cast<intptr_t>(msg.lParam);
+                arrivals.push_back(e);
+            } else if (msg.hwnd != window) {
+                DispatchMessageA(&msg);
+            }
+        }
+    }
+
+    bool take_input(Event &e) {
+        if (!input) return false;
+        std::lock_guard<std::mutex> guard(input->lock);
+        if (!input->lines.empty()) {
+            e.kind = Event::Kind::line;
+            e.text = std::move(input->lines.front());
+            input->lines.pop_front();
+            return true;
+        }
+        if (input->ended && !end_reported) {
+            end_reported = true;
+            e.kind = Event::Kind::end_of_input;
+            return true;
+        }
+        return false;
+    }
+};
+
+EventSource::EventSource(bool watch_input) : impl_(std::make_unique<Impl>()) {
+    WNDCLASSA window_class{};
+    window_class.lpfnWndProc = DefWindowProcA;
+    window_class.hInstance = GetModuleHandleA(nullptr);
+    window_class.lpszClassName = class_name;
+    RegisterClassA(&window_class); // fails harmlessly when an earlier EventSource registered it
+    // Created here, so its messages queue up on the thread that calls next().
+    impl_->window = CreateWindowExA(0, class_name, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                    window_class.hInstance, nullptr);
+    if (watch_input) {
+        impl_->input = std::make_shared<Input>();
+        impl_->input->window = impl_->window;
+        std::thread(read_input, impl_->input).detach();
+    }
+}
+
+EventSource::~EventSource() {
+    if (impl_->input) {
+        std::lock_guard<std::mutex> guard(impl_->input->lock);
+        impl_->input->window = nullptr;
+    }
+    if (impl_->window != nullptr) DestroyWindow(impl_->window);
+}
+
+kvn_window_handle EventSource::window() const { return impl_->window; }
+
+uint32_t EventSource::message() const { return notification_message; }
+
+Event EventSource::next(int timeout_ms) {
+    using clock = std::chrono::steady_clock;
+    const auto deadline = clock::now() + std::chrono::milliseconds(timeout_ms < 0 ? 0 : timeout_ms);
+    Impl &s = *impl_;
+    for (;;) {
+        s.pump();
+        Event e;
+        if (!s.arrivals.empty()) {
+            e = s.arrivals.front();
+            s.arrivals.pop_front();
+            return e;
+        }
+        if (s.take_input(e)) return e;
+
+        DWORD wait_ms = INFINITE;
+        if (timeout_ms >= 0) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
+            if (left.count() <= 0) return e; // timeout
+            wait_ms = static_cast<DWORD>(left.count());
+        }
+        // MWMO_INPUTAVAILABLE: wake for anything queued, not only for what came since the last look.
+        MsgWaitForMultipleObjectsEx(0, nullptr, wait_ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+} // namespace kvnlink

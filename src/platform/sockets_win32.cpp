@@ -120,10 +120,14 @@ void socket_close(Socket s) {
     if (s != invalid_socket) closesocket(to_handle(s));
 }
 
-// On Windows closing the socket is what makes a worker's next call on it
-// fail at once; afterwards there is nothing left to release.
-void socket_stop(Socket s) { socket_close(s); }
+// Shutting both directions down makes a worker's next send or recv fail (or
+// see the end of the stream) at once, as closing would, but the handle stays
+// ours until both workers are gone: a worker can never reach a handle that
+// Windows has meanwhile given to another link.
+void socket_stop(Socket s) {
+    if (s != invalid_socket) shutdown(to_handle(s), SD_BOTH);
+}
 
-void socket_release(Socket) {}
+void socket_release(Socket s) { socket_close(s); }
 
 } // namespace kvn::platform

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <random>
 #include <string>
 
 #include "platform/platform.h"
@@ -16,8 +17,11 @@ using kvn::platform::Family;
 using kvn::platform::Socket;
 
 // Each test takes fresh ports so that links of earlier tests never interfere.
+// CTest runs every test in a process of its own, and other test runs may share
+// the machine, so each process starts at a random place below the ephemeral
+// range (32768 and up) instead of all of them at the same port.
 inline uint16_t next_port() {
-    static std::atomic<uint16_t> port{28200};
+    static std::atomic<uint16_t> port{static_cast<uint16_t>(20000 + std::random_device{}() % 12000)};
     return port++;
 }
 

@@ -63,7 +63,8 @@ test-sanitizers: test-asan test-tsan
 
 fuzz: deps
 	cmake -S . -B $(FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVN_WERROR=ON -DKVN_FUZZ=ON \
-	    -DKVN_BUILD_BENCH=OFF -DKVN_BUILD_TOOLS=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+	    -DKVN_BUILD_BENCH=OFF -DKVN_BUILD_TOOLS=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	    "-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all"
 	cmake --build $(FUZZ) -j2 --target $(FUZZ_TARGETS:%=kvn_%)
 
 # Each target for FUZZ_SECONDS on a scratch corpus seeded from tests/fuzz/corpus;
@@ -71,7 +72,7 @@ fuzz: deps
 fuzz-smoke: fuzz
 	set -e; for t in $(FUZZ_TARGETS); do \
 	    rm -rf $(FUZZ)/corpus/$$t; mkdir -p $(FUZZ)/corpus/$$t; \
-	    $(FUZZ)/tests/fuzz/kvn_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    $(FUZZ)/tests/fuzz/kvn_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 -artifact_prefix=$(FUZZ)/ \
 	        $(FUZZ)/corpus/$$t tests/fuzz/corpus/$$t >$(FUZZ)/$$t.log 2>&1 || { tail -60 $(FUZZ)/$$t.log; exit 1; }; \
 	    echo "== fuzz: $$t, corpus $$(ls $(FUZZ)/corpus/$$t | wc -l) files"; \
 	    grep -E '^stat::(number_of_executed_units|peak_rss_mb)|^Done' $(FUZZ)/$$t.log; done

@@ -5,7 +5,8 @@ WIN32 := build/win32
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVN_WERROR=ON
 CTEST_FLAGS ?= --output-on-failure --timeout 300
 
-.PHONY: all deps deps-windows native win64 win32 demo test test-native test-windows bench package clean
+.PHONY: all deps deps-windows native win64 win32 demo test test-native test-windows bench package clean \
+        asan tsan fuzz test-asan test-tsan test-sanitizers fuzz-smoke fuzz-long soak
 
 all: native
 
@@ -39,7 +40,8 @@ test-windows: win64 win32
 	ctest --test-dir $(WIN64) $(CTEST_FLAGS)
 	ctest --test-dir $(WIN32) $(CTEST_FLAGS)
 
-test: test-native
+# The Windows trees come last, so the run ends with CTest's summary.
+test: test-native test-sanitizers fuzz-smoke
 	$(MAKE) test-windows
 
 bench: native
@@ -48,6 +50,65 @@ bench: native
 # The Debian package of the native build, in build/native.
 package: native
 	cd $(NATIVE) && cpack -G DEB
+
+# ---- reliability: sanitizer trees, fuzzing, soak --------------------------------
+ASAN := build/asan
+TSAN := build/tsan
+FUZZ := build/fuzz
+SAN_CMAKE_FLAGS := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVN_WERROR=ON -DKVN_BUILD_BENCH=OFF -DKVN_BUILD_TOOLS=OFF
+ASAN_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+# halt_on_error: the first report fails the run; detect_leaks: LeakSanitizer at exit.
+export ASAN_OPTIONS ?= halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1
+export UBSAN_OPTIONS ?= halt_on_error=1:print_stacktrace=1
+export TSAN_OPTIONS ?= halt_on_error=1:second_deadlock_stack=1
+# The suites whose threads meet: links, faults, soak and lifetime checks.
+TSAN_SUITES := integration fault leak soak
+FUZZ_TARGETS := decoder_fuzz encoder_roundtrip_fuzz tcp_framing_fuzz
+FUZZ_SECONDS ?= 60
+
+asan: deps
+	cmake -S . -B $(ASAN) $(SAN_CMAKE_FLAGS) "-DCMAKE_CXX_FLAGS=$(ASAN_FLAGS)" "-DCMAKE_C_FLAGS=$(ASAN_FLAGS)" \
+	    "-DCMAKE_EXE_LINKER_FLAGS=$(ASAN_FLAGS)" "-DCMAKE_SHARED_LINKER_FLAGS=$(ASAN_FLAGS)"
+	cmake --build $(ASAN) -j2
+
+test-asan: asan
+	ctest --test-dir $(ASAN) $(CTEST_FLAGS)
+
+tsan: deps
+	cmake -S . -B $(TSAN) $(SAN_CMAKE_FLAGS) -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_C_FLAGS=-fsanitize=thread \
+	    -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread -DCMAKE_SHARED_LINKER_FLAGS=-fsanitize=thread
+	cmake --build $(TSAN) -j2 --target $(TSAN_SUITES:%=kvn_%_tests)
+
+# Each suite runs as one process: every race TSan sees fails the run.
+test-tsan: tsan
+	set -e; for s in $(TSAN_SUITES); do \
+	    echo "== tsan: $$s"; $(TSAN)/tests/kvn_$${s}_tests --gtest_brief=1; done
+
+test-sanitizers: test-asan test-tsan
+
+fuzz: deps
+	cmake -S . -B $(FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVN_WERROR=ON -DKVN_FUZZ=ON \
+	    -DKVN_BUILD_BENCH=OFF -DKVN_BUILD_TOOLS=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	    "-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all"
+	cmake --build $(FUZZ) -j2 --target $(FUZZ_TARGETS:%=kvn_%)
+
+# Each target for FUZZ_SECONDS on a scratch corpus seeded from tests/fuzz/corpus;
+# the log keeps the run, the final stats are printed.
+fuzz-smoke: fuzz
+	set -e; for t in $(FUZZ_TARGETS); do \
+	    rm -rf $(FUZZ)/corpus/$$t; mkdir -p $(FUZZ)/corpus/$$t; \
+	    $(FUZZ)/tests/fuzz/kvn_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 -artifact_prefix=$(FUZZ)/ \
+	        $(FUZZ)/corpus/$$t tests/fuzz/corpus/$$t >$(FUZZ)/$$t.log 2>&1 || { tail -60 $(FUZZ)/$$t.log; exit 1; }; \
+	    echo "== fuzz: $$t, corpus $$(ls $(FUZZ)/corpus/$$t | wc -l) files"; \
+	    grep -E '^stat::(number_of_executed_units|peak_rss_mb)|^Done' $(FUZZ)/$$t.log; done
+
+fuzz-long:
+	$(MAKE) fuzz-smoke FUZZ_SECONDS=300
+
+# The soak of the test suite, 100,000 messages each way, ten times over (SOAK_ROUNDS).
+SOAK_ROUNDS ?= 10
+soak: native
+	$(NATIVE)/tests/kvn_soak_tests --gtest_repeat=$(SOAK_ROUNDS) --gtest_brief=1
 
 clean:
 	rm -rf build

@@ -121,6 +121,14 @@ public:
         return false;
     }
 
+    // Hands the connected socket to the caller, who closes it; for tests
+    // that end the link in ways of their own (a reset, for one).
+    Socket take_link() {
+        const Socket link = link_;
+        link_ = kvn::platform::invalid_socket;
+        return link;
+    }
+
     void close() {
         if (link_ != kvn::platform::invalid_socket) kvn::platform::socket_close(link_);
         link_ = kvn::platform::invalid_socket;

@@ -1,0 +1,29 @@
+// test_system.h - system services only the tests need: an abortive close, a free port,
+// and counts of the process's descriptors, threads and heap.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace kvn_test {
+
+// Closes `s` with a zero linger time, so the peer sees a reset, not an orderly close.
+bool abortive_close(kvn::platform::Socket s);
+
+// A TCP port that nothing on this machine listens on right now, chosen by the
+// system; other test runs on the machine therefore do not collide with ours.
+uint16_t free_port();
+
+struct ProcessCounts {
+    size_t descriptors = 0; // open file descriptors
+    size_t threads = 0;     // threads of this process
+    size_t heap_bytes = 0;  // bytes in use on the C heap
+};
+
+// False, with the reason in `why_not`, where the system cannot tell.
+bool process_counts(ProcessCounts &counts, std::string &why_not);
+
+} // namespace kvn_test

@@ -18,4 +18,11 @@ void CConnection::notify(uintptr_t wparam) const {
                                 static_cast<intptr_t>(slot_number));
 }
 
+bool CConnection::start_worker(void (*entry)(void *), void *self, platform::Semaphore &held_for_it) {
+    held_for_it.take(platform::Semaphore::forever);
+    if (platform::start_thread(entry, self)) return true;
+    held_for_it.give();
+    return false;
+}
+
 } // namespace kvn

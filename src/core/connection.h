@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/msg_queue.h"
+#include "platform/platform.h"
 
 namespace kvn {
 
@@ -39,6 +40,14 @@ public:
     void *notification_window = nullptr;
     uint32_t notification_message = 0;
     int32_t slot_number = 0;
+
+protected:
+    // Starts entry(self) on a thread of its own.  Each worker holds its
+    // semaphore for its whole run; it is taken here, on the worker's behalf,
+    // before the thread exists, so a teardown that comes before the thread
+    // has begun still waits for it.  A thread that cannot start leaves
+    // nothing to wait for; the link then runs without that worker.
+    static bool start_worker(void (*entry)(void *), void *self, platform::Semaphore &held_for_it);
 };
 
 } // namespace kvn

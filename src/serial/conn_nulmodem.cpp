@@ -27,18 +27,9 @@ int32_t CConnNulmodem::open() {
     sender_semaphore_ = std::make_unique<Semaphore>();
     receiver_semaphore_ = std::make_unique<Semaphore>();
     line_semaphore_ = std::make_unique<Semaphore>();
-    start_worker(sender_thread, *sender_semaphore_);
-    start_worker(receiver_thread, *receiver_semaphore_);
+    start_worker(sender_thread, this, *sender_semaphore_);
+    start_worker(receiver_thread, this, *receiver_semaphore_);
     return 0;
-}
-
-// Each worker holds its semaphore for its whole run.  It is taken here, on
-// the worker's behalf, before the thread exists, so a close() that comes
-// before the thread has begun still waits for it.  A thread that cannot
-// start gives nothing to wait for; the link then simply stays quiet.
-void CConnNulmodem::start_worker(void (*entry)(void *), Semaphore &held_for_it) {
-    held_for_it.take(Semaphore::forever);
-    if (!start_thread(entry, this)) held_for_it.give();
 }
 
 void CConnNulmodem::close() {

@@ -44,7 +44,6 @@ private:
     // The byte read and echoed; 255 nothing read; 0 stopping or echo failed.
     uint8_t receive_byte();
 
-    void start_worker(void (*entry)(void *), platform::Semaphore &held_for_it);
 
     int32_t port_number_;
     platform::Port port_handle_ = platform::invalid_port;

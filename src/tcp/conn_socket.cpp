@@ -46,19 +46,9 @@ int32_t CConnSocket::open() {
     stop_flag_ = 0;
     sender_semaphore_ = std::make_unique<Semaphore>();
     receiver_semaphore_ = std::make_unique<Semaphore>();
-    start_worker(sender_thread, *sender_semaphore_);
-    start_worker(receiver_thread, *receiver_semaphore_);
+    start_worker(sender_thread, this, *sender_semaphore_);
+    start_worker(receiver_thread, this, *receiver_semaphore_);
     return 0;
-}
-
-// Each worker holds its semaphore for its whole run.  It is taken here, on
-// the worker's behalf, before the thread exists, so a teardown that comes
-// before the thread has begun still waits for it.
-bool CConnSocket::start_worker(void (*entry)(void *), Semaphore &held_for_it) {
-    held_for_it.take(Semaphore::forever);
-    if (start_thread(entry, this)) return true;
-    held_for_it.give(); // no worker: nothing for a teardown to wait for
-    return false;
 }
 
 int32_t CConnSocket::connect_client() {

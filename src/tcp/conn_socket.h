@@ -42,7 +42,6 @@ private:
     void on_link_loss();
     // Steps shared by close() and link_lost once the close guard is held.
     void tear_down();
-    bool start_worker(void (*entry)(void *), platform::Semaphore &held_for_it);
 
     platform::Socket link_socket_ = 0;
     uint16_t port_;

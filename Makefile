@@ -5,7 +5,7 @@ WIN32 := build/win32
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVN_WERROR=ON
 CTEST_FLAGS ?= --output-on-failure --timeout 300
 
-.PHONY: all deps deps-windows native win64 win32 demo test test-native test-windows bench package clean \
+.PHONY: all deps deps-windows native win64 win32 demo test test-native test-windows bench package package-windows clean \
         asan tsan fuzz test-asan test-tsan test-sanitizers fuzz-smoke fuzz-long soak
 
 all: native
@@ -36,7 +36,7 @@ test-native: native
 
 # The Windows trees run their tests under Wine, one after the other (each has
 # its own Wine prefix and server).
-test-windows: win64 win32
+test-windows: win64 win32 package-windows
 	ctest --test-dir $(WIN64) $(CTEST_FLAGS)
 	ctest --test-dir $(WIN32) $(CTEST_FLAGS)
 
@@ -47,9 +47,15 @@ test: test-native test-sanitizers fuzz-smoke
 bench: native
 	$(NATIVE)/bench/codec_bench
 
-# The Debian package of the native build, in build/native.
-package: native
+# The Debian package (build/native/kvn_*.deb) and the Windows ZIP (build/kvn-*-windows.zip).
+package: native package-windows
 	cd $(NATIVE) && cpack -G DEB
+
+# The ZIP is collected from both Windows trees and its contents checked.
+package-windows: win64 win32
+	tools/make-windows-zip.sh $(WIN64) $(WIN32) build
+	v=$$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' $(WIN64)/CMakeCache.txt); \
+	    tests/package/check_windows_zip.sh build/kvn-$$v-windows.zip $$v
 
 # ---- reliability: sanitizer trees, fuzzing, soak --------------------------------
 ASAN := build/asan
@@ -62,7 +68,7 @@ export ASAN_OPTIONS ?= halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_st
 export UBSAN_OPTIONS ?= halt_on_error=1:print_stacktrace=1
 export TSAN_OPTIONS ?= halt_on_error=1:second_deadlock_stack=1
 # The suites whose threads meet: links, faults, soak and lifetime checks.
-TSAN_SUITES := integration fault leak soak
+TSAN_SUITES := integration serial fault leak soak
 FUZZ_TARGETS := decoder_fuzz encoder_roundtrip_fuzz tcp_framing_fuzz
 FUZZ_SECONDS ?= 60
 

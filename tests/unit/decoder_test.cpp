@@ -141,23 +141,23 @@ TEST(DecodeGameAccept, NameAndCode) {
     kvn_message m = decode("AQ" + spaces(31) + "2");
     EXPECT_EQ(m.type, KVN_GAME_ACCEPT);
     EXPECT_STREQ(m.u.game_accept.name, "Q");
-    EXPECT_EQ(m.u.game_accept.accept_code, 2);
+    EXPECT_EQ(static_cast<int>(m.u.game_accept.accept_code), 2);
 
     m = decode("A" + spaces(32) + "0");
     EXPECT_STREQ(m.u.game_accept.name, "");
-    EXPECT_EQ(decode("Aname" + spaces(28) + "7").u.game_accept.accept_code, 3);
-    EXPECT_EQ(decode("Aname" + spaces(28) + "3").u.game_accept.accept_code, 3);
-    EXPECT_EQ(decode("Aname" + spaces(28) + "x").u.game_accept.accept_code, 0);
+    EXPECT_EQ(static_cast<int>(decode("Aname" + spaces(28) + "7").u.game_accept.accept_code), 3);
+    EXPECT_EQ(static_cast<int>(decode("Aname" + spaces(28) + "3").u.game_accept.accept_code), 3);
+    EXPECT_EQ(static_cast<int>(decode("Aname" + spaces(28) + "x").u.game_accept.accept_code), 0);
 }
 
 TEST(DecodeGameAccept, ShortTextGivesEmptyNameAndZero) {
     kvn_message m = kvn_test::filled_record(0x33);
     kvn::decode_message("Aabcdefghijklmnopqrs", m); // 20 characters
     EXPECT_EQ(m.u.game_accept.name[0], '\0');
-    EXPECT_EQ(m.u.game_accept.accept_code, 0);
+    EXPECT_EQ(static_cast<int>(m.u.game_accept.accept_code), 0);
     m = decode("Aname" + spaces(28)); // name whole, code missing
     EXPECT_STREQ(m.u.game_accept.name, "name");
-    EXPECT_EQ(m.u.game_accept.accept_code, 0);
+    EXPECT_EQ(static_cast<int>(m.u.game_accept.accept_code), 0);
 }
 
 TEST(DecodeMove, PlainMoveLeavesCapturedAlone) {

@@ -39,20 +39,20 @@ KVN_API int32_t KVN_CALL kvn_nulmodem_connect(int32_t slot, int32_t port, kvn_wi
 
 KVN_API void KVN_CALL kvn_receive_message(int32_t slot, kvn_message *message) {
     CConnection *connection = connection_in(slot);
-    std::unique_ptr<MsgText> text = connection ? connection->receive_queue.pop() : nullptr;
-    if (!text) {
+    MsgText text;
+    if (connection == nullptr || !connection->receive_queue.pop(text)) {
         if (message != nullptr) message->type = KVN_NONE;
         return;
     }
-    if (message != nullptr) decode_message(text->chars, *message);
+    if (message != nullptr) decode_message(text.chars, *message);
 }
 
 KVN_API void KVN_CALL kvn_send_message(int32_t slot, const kvn_message *message) {
     CConnection *connection = connection_in(slot);
     if (connection == nullptr || message == nullptr) return;
-    auto text = std::make_unique<MsgText>();
-    encode_message(*message, *text);
-    connection->send_queue.push(std::move(text));
+    MsgText text;
+    encode_message(*message, text);
+    connection->send_queue.push(text);
 }
 
 KVN_API int32_t KVN_CALL kvn_socket_connect(int32_t slot, const char *host, kvn_window_handle window,

@@ -6,9 +6,9 @@
 
 namespace kvn {
 
-void CConnection::deliver(std::unique_ptr<MsgText> text) {
-    const int32_t type = classify_message(text->chars);
-    receive_queue.push(std::move(text));
+void CConnection::deliver(const MsgText &text) {
+    const int32_t type = classify_message(text.chars);
+    receive_queue.push(text);
     notify(static_cast<uintptr_t>(type));
 }
 

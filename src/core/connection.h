@@ -3,7 +3,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <memory>
 
 #include "core/msg_queue.h"
 #include "platform/platform.h"
@@ -26,10 +25,8 @@ public:
 
     bool is_open() const { return (open_flag.load() & 1u) != 0; }
 
-    // Takes a fully built received text: queues it, then tells the host.
-    // The type code is read first, since the host may free the text as soon
-    // as it is in the queue.
-    void deliver(std::unique_ptr<MsgText> text);
+    // Takes a fully built received text: queues a copy, then tells the host.
+    void deliver(const MsgText &text);
     // Posts (window, message, wparam, slot); nothing when the window is null.
     void notify(uintptr_t wparam) const;
 

@@ -52,15 +52,14 @@ uint8_t CConnNulmodem::receive_byte() {
 void CConnNulmodem::run_sender() {
     // The sender semaphore was taken for this thread by open().
     while (stop_flag_ == 0) {
-        std::unique_ptr<MsgText> text = send_queue.pop();
-        if (!text) {
+        MsgText text;
+        if (!send_queue.pop(text)) {
             sleep_ms(poll_interval_ms);
             continue;
         }
         // Held across every restart, so the receiver never takes an echo.
         line_semaphore_->take(Semaphore::forever);
-        const bool gone_through = transmit(*text);
-        text.reset(); // a text given up on stop is dropped, not requeued
+        const bool gone_through = transmit(text); // given up on stop: dropped, not requeued
         line_semaphore_->give();
         if (!gone_through) break;
     }
@@ -127,10 +126,10 @@ CConnNulmodem::Collected CConnNulmodem::collect(MsgText &collection) {
             if (byte == start_marker) break;    // the peer began again
             if (byte == end_marker) {
                 if (stop_flag_ != 0) return Collected::stopping;
-                auto text = std::make_unique<MsgText>();
-                text->clear();
-                text->copy_from(collection);
-                deliver(std::move(text));
+                MsgText text;
+                text.clear();
+                text.copy_from(collection);
+                deliver(text);
                 return Collected::finished;
             }
             if (collection.cursor >= MsgText::capacity) return Collected::finished; // too long: given up

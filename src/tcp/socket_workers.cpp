@@ -23,17 +23,14 @@ void CConnSocket::receiver_thread(void *self) { static_cast<CConnSocket *>(self)
 
 void CConnSocket::run_sender() {
     // The semaphore was taken for this thread by open(); it is given back last.
-    char buffer[128];
+    MsgText text;
     while (stop_flag_ == 0) {
-        std::unique_ptr<MsgText> text = send_queue.pop();
-        if (!text) {
+        if (!send_queue.pop(text)) {
             sleep_ms(poll_interval_ms);
             continue;
         }
         if (stop_flag_ != 0) break; // taken too late: dropped unsent
-        std::memcpy(buffer, text->chars, sizeof buffer);
-        text.reset();
-        if (!send_whole(buffer, std::strlen(buffer) + 1)) break;
+        if (!send_whole(text.chars, std::strlen(text.chars) + 1)) break;
     }
     sender_semaphore_->give();
 }
@@ -58,6 +55,7 @@ bool CConnSocket::send_whole(const char *bytes, size_t length) {
 
 void CConnSocket::run_receiver() {
     FrameBuffer frames;
+    MsgText received;
     while (stop_flag_ == 0) {
         if (frames.full()) { // a peer that never terminates its text
             on_link_loss();
@@ -75,10 +73,9 @@ void CConnSocket::run_receiver() {
         }
         // Every complete text is delivered before the next read.
         frames.take_texts(
-            [this](const char *text) {
-                auto received = std::make_unique<MsgText>();
-                received->set_from_string(text);
-                deliver(std::move(received));
+            [this, &received](const char *text) {
+                received.set_from_string(text);
+                deliver(received);
             },
             [this] { return stop_flag_ == 0; });
     }

@@ -108,13 +108,43 @@ TEST(QueueAllocation, ClearAndDestructionFreeEveryText) {
     const long before = live_blocks.load();
     {
         kvn::CMsgQueue queue;
-        for (int i = 0; i < 10; ++i) queue.push(std::make_unique<kvn::MsgText>());
+        kvn::MsgText text;
+        text.set_from_string("K1");
+        for (int i = 0; i < 10; ++i) queue.push(text);
         EXPECT_GE(live_blocks.load() - before, 10);
         queue.clear();
         EXPECT_EQ(live_blocks.load(), before);
 
-        for (int i = 0; i < 4; ++i) queue.push(std::make_unique<kvn::MsgText>());
-        queue.pop(); // handed over and dropped at once
+        for (int i = 0; i < 4; ++i) queue.push(text);
+        queue.pop(text); // its node is kept for reuse until clear or destruction
+        queue.pop(text);
+        queue.clear();
+        EXPECT_EQ(live_blocks.load(), before);
+        for (int i = 0; i < 4; ++i) queue.push(text);
     }
     EXPECT_EQ(live_blocks.load(), before);
+}
+
+// Steady traffic (the sender keeping up with the host, or the host with the
+// receiver) reuses the nodes that pop gave back.
+TEST(QueueAllocation, SteadyTrafficAllocatesNothingOnceWarm) {
+    kvn::CMsgQueue queue;
+    kvn::MsgText text;
+    text.set_from_string("M0015322800");
+    const auto exchange = [&](int rounds, int depth) {
+        for (int round = 0; round < rounds; ++round) {
+            for (int i = 0; i < depth; ++i) queue.push(text);
+            for (int i = 0; i < depth; ++i) queue.pop(text);
+        }
+    };
+    exchange(1, 8);
+    const long before = allocations.load();
+    exchange(1000, 8);
+    EXPECT_EQ(allocations.load() - before, 0);
+
+    // A burst deeper than the spare list allocates, and gives back all but
+    // the kept nodes.
+    const long live = live_blocks.load();
+    exchange(1, static_cast<int>(kvn::CMsgQueue::spare_limit) * 4);
+    EXPECT_LE(live_blocks.load() - live, static_cast<long>(kvn::CMsgQueue::spare_limit));
 }

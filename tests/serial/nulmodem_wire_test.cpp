@@ -27,16 +27,16 @@ protected:
     }
 
     void queue_text(const char *chars) {
-        auto text = std::make_unique<kvn::MsgText>();
-        text->set_from_string(chars);
-        link->send_queue.push(std::move(text));
+        kvn::MsgText text;
+        text.set_from_string(chars);
+        link->send_queue.push(text);
     }
 
     // The oldest received text, after waiting for its notification.
     std::string next_arrival(size_t nth) {
         if (!window.wait_for_count(nth)) return "<no arrival>";
-        auto text = link->receive_queue.pop();
-        return text ? std::string(text->chars) : "<empty queue>";
+        kvn::MsgText text;
+        return link->receive_queue.pop(text) ? std::string(text.chars) : "<empty queue>";
     }
 
     Pty peer;

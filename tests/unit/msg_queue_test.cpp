@@ -1,11 +1,9 @@
-// msg_queue_test.cpp - CMsgQueue order, ownership and hand-over between two threads.
+// msg_queue_test.cpp - CMsgQueue order, copies, reuse of nodes and hand-over between two threads.
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <memory>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "core/msg_queue.h"
 
@@ -14,47 +12,50 @@ using kvn::MsgText;
 
 namespace {
 
-std::unique_ptr<MsgText> text_of(const std::string &s) {
-    auto text = std::make_unique<MsgText>();
-    text->set_from_string(s.c_str());
+MsgText text_of(const std::string &s) {
+    MsgText text;
+    text.set_from_string(s.c_str());
     return text;
+}
+
+std::string pop_string(CMsgQueue &queue) {
+    MsgText text = text_of("untouched");
+    return queue.pop(text) ? std::string(text.chars) : "<empty>";
 }
 
 } // namespace
 
-TEST(MsgQueue, PopOnEmptyReturnsNull) {
+TEST(MsgQueue, PopOnEmptyLeavesTheTargetAlone) {
     CMsgQueue queue;
-    EXPECT_EQ(queue.pop(), nullptr);
-    EXPECT_EQ(queue.pop(), nullptr);
+    MsgText text = text_of("K1");
+    EXPECT_FALSE(queue.pop(text));
+    EXPECT_STREQ(text.chars, "K1");
     EXPECT_TRUE(queue.empty());
 }
 
-TEST(MsgQueue, FirstInFirstOutWithPointersUnchanged) {
+TEST(MsgQueue, FirstInFirstOutAcrossReusedNodes) {
     CMsgQueue queue;
-    std::vector<MsgText *> pushed;
-    for (const char *s : {"M0015322800", "E10", "K1"}) {
-        auto text = text_of(s);
-        pushed.push_back(text.get());
-        queue.push(std::move(text));
+    // Enough rounds that later texts land in nodes earlier pops gave back.
+    for (int round = 0; round < 3; ++round) {
+        for (const char *s : {"M0015322800", "E10", "K1"}) queue.push(text_of(s));
+        EXPECT_FALSE(queue.empty());
+        EXPECT_EQ(pop_string(queue), "M0015322800");
+        queue.push(text_of("C later"));
+        EXPECT_EQ(pop_string(queue), "E10");
+        EXPECT_EQ(pop_string(queue), "K1");
+        EXPECT_EQ(pop_string(queue), "C later");
+        EXPECT_EQ(pop_string(queue), "<empty>");
     }
-    EXPECT_FALSE(queue.empty());
-    for (MsgText *expected : pushed) {
-        const auto got = queue.pop();
-        EXPECT_EQ(got.get(), expected);
-    }
-    EXPECT_EQ(queue.pop(), nullptr);
-    EXPECT_TRUE(queue.empty());
 }
 
-TEST(MsgQueue, InterleavedPushAndPopKeepOrder) {
+TEST(MsgQueue, PushCopiesSoTheCallerMayReuseItsText) {
     CMsgQueue queue;
-    queue.push(text_of("1"));
-    queue.push(text_of("2"));
-    EXPECT_STREQ(queue.pop()->chars, "1");
-    queue.push(text_of("3"));
-    EXPECT_STREQ(queue.pop()->chars, "2");
-    EXPECT_STREQ(queue.pop()->chars, "3");
-    EXPECT_EQ(queue.pop(), nullptr);
+    MsgText text = text_of("first");
+    queue.push(text);
+    text.set_from_string("second");
+    queue.push(text);
+    EXPECT_EQ(pop_string(queue), "first");
+    EXPECT_EQ(pop_string(queue), "second");
 }
 
 // That clear and destruction free the texts is checked by the allocation
@@ -62,41 +63,37 @@ TEST(MsgQueue, InterleavedPushAndPopKeepOrder) {
 TEST(MsgQueue, ClearEmptiesQueueAndQueueStaysUsable) {
     CMsgQueue queue;
     for (int i = 0; i < 5; ++i) queue.push(text_of("x"));
+    EXPECT_EQ(pop_string(queue), "x");
     queue.clear();
     EXPECT_TRUE(queue.empty());
-    EXPECT_EQ(queue.pop(), nullptr);
+    EXPECT_EQ(pop_string(queue), "<empty>");
 
     queue.clear(); // clearing an empty queue is harmless
     queue.push(text_of("after"));
-    EXPECT_STREQ(queue.pop()->chars, "after");
+    EXPECT_EQ(pop_string(queue), "after");
 }
 
 TEST(MsgQueue, ProducerAndConsumerThreadsKeepOrderAndCount) {
     constexpr int count = 20000;
     CMsgQueue queue;
     std::thread producer([&] {
-        for (int i = 0; i < count; ++i) {
-            auto text = std::make_unique<MsgText>();
-            text->set_from_string(std::to_string(i).c_str());
-            queue.push(std::move(text));
-        }
+        for (int i = 0; i < count; ++i) queue.push(text_of(std::to_string(i)));
     });
 
     int received = 0;
     bool in_order = true;
+    MsgText text;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (received < count && std::chrono::steady_clock::now() < deadline) {
-        const auto text = queue.pop();
-        if (!text) {
+        if (!queue.pop(text)) {
             std::this_thread::yield();
             continue;
         }
-        const int value = std::stoi(text->chars);
-        in_order = in_order && value == received;
+        in_order = in_order && std::stoi(text.chars) == received;
         ++received;
     }
     producer.join();
     EXPECT_EQ(received, count);
     EXPECT_TRUE(in_order);
-    EXPECT_EQ(queue.pop(), nullptr);
+    EXPECT_TRUE(queue.empty());
 }

@@ -44,8 +44,11 @@ test-windows: win64 win32 package-windows
 test: test-native test-sanitizers fuzz-smoke
 	$(MAKE) test-windows
 
+# Every benchmark in turn (about three minutes); quietest on an otherwise idle machine.
 bench: native
 	$(NATIVE)/bench/codec_bench
+	$(NATIVE)/bench/tcp_bench
+	$(NATIVE)/bench/serial_bench
 
 # The Debian package (build/native/kvn_*.deb) and the Windows ZIP (build/kvn-*-windows.zip).
 package: native package-windows

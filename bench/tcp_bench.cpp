@@ -52,13 +52,17 @@ int main(int argc, char **argv) {
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
     const uint16_t base = 29500;
     std::printf("| measure | library | floor / model | ratio | notes |\n|---|---|---|---|---|\n");
-    report_throughput("move (11 chars)", base, move_message(15), "M0015322800", count, rounds);
-    const std::string chat_wire = "C" + std::string(125, 'c');
-    report_throughput("chat (126 chars)", static_cast<uint16_t>(base + 100), chat_message(), chat_wire, count,
-                      rounds);
+    const std::string move_wire = "M0015322800", chat_wire = "C" + std::string(125, 'c');
+    uint16_t port = base;
+    for (const Placement where : {Placement::threads, Placement::processes}) {
+        report_throughput("move (11 chars)", where, port, move_message(15), move_wire, count, rounds);
+        report_throughput("chat (126 chars)", where, static_cast<uint16_t>(port + 50), chat_message(), chat_wire,
+                          count, rounds);
+        port = static_cast<uint16_t>(port + 100);
+    }
     if (std::getenv("KVN_BENCH_THROUGHPUT_ONLY") != nullptr) return 0;
-    report_link_latency_and_idle(base + 200, 50);
-    report_half_latencies(base + 210, 50);
-    report_footprint(base + 220);
+    report_link_latency_and_idle(port, 50);
+    report_half_latencies(static_cast<uint16_t>(port + 10), 50);
+    report_footprint(static_cast<uint16_t>(port + 20));
     return 0;
 }

@@ -68,9 +68,9 @@ bool count_heap_bytes(size_t &bytes) {
 
 } // namespace
 
-// Wine now and then makes one more handle of its own late in a long run (its
-// thread pool and timer queue grow on demand); a leaked socket, semaphore or
-// thread handle in even one link of a hundred would add ten or more.
+// Wine now and then makes one more handle of its own late in a long run (seen:
+// one, not growing over repeated runs); a leaked socket, semaphore or thread
+// handle in even one link of a hundred would add ten or more.
 size_t descriptor_tolerance() { return 2; }
 
 bool process_counts(ProcessCounts &counts, std::string &why_not) {

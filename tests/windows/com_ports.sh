@@ -23,7 +23,12 @@ stop_socat() {
     # Only our own socat: the PID file may be stale after a crash.
     if [ -n "$pid" ] && grep -qs socat "/proc/$pid/comm"; then
         kill "$pid" 2>/dev/null || true
-        for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+        # Until it is gone or only waits to be reaped by whoever adopted it.
+        for _ in $(seq 100); do
+            state=$(sed -n 's/^State:[[:space:]]*\([A-Z]\).*/\1/p' "/proc/$pid/status" 2>/dev/null || true)
+            [ -z "$state" ] || [ "$state" = Z ] && break
+            sleep 0.05
+        done
     fi
     rm -f "$pidfile"
 }
@@ -54,7 +59,9 @@ setup)
         *) echo "socat made no pseudo-terminal for $end (see $dir/socat.log)" >&2; stop_socat; exit 1 ;;
         esac
     done
-    python3 -c 'import socket, sys; socket.socket(socket.AF_UNIX).bind(sys.argv[1])' "$dir/no-device"
+    python=/usr/bin/python3
+    [ -x "$python" ] || python=python3
+    "$python" -c 'import socket, sys; socket.socket(socket.AF_UNIX).bind(sys.argv[1])' "$dir/no-device"
     # Wine follows a link to socat's link, so the entries need not be resolved.
     ln -s "$dir/cable-a" "$dosdevices/com${ports[0]}"
     ln -s "$dir/cable-b" "$dosdevices/com${ports[1]}"

@@ -136,7 +136,9 @@ TEST(LinkCycles, AThousandLeaveDescriptorsThreadsAndHeapAsTheyWere) {
     ASSERT_FALSE(HasFatalFailure());
     EXPECT_TRUE(threads_back_to(before.threads, after)) << after.threads << " threads, " << before.threads << " before";
     process_counts(after, why_not);
-    EXPECT_EQ(after.descriptors, before.descriptors);
+    // Fewer would mean a descriptor closed twice; more, one left open.
+    EXPECT_LE(after.descriptors, before.descriptors + descriptor_tolerance());
+    EXPECT_GE(after.descriptors + descriptor_tolerance(), before.descriptors);
     EXPECT_LE(after.heap_bytes, before.heap_bytes + heap_tolerance)
         << "heap grew from " << before.heap_bytes << " to " << after.heap_bytes << " bytes";
 }

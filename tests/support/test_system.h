@@ -26,4 +26,8 @@ struct ProcessCounts {
 // False, with the reason in `why_not`, where the system cannot tell.
 bool process_counts(ProcessCounts &counts, std::string &why_not);
 
+// How many descriptors the system itself may open or close behind a test's
+// back between two counts; a leak of one per link stays far beyond it.
+size_t descriptor_tolerance();
+
 } // namespace kvn_test

@@ -72,8 +72,8 @@ export UBSAN_OPTIONS ?= halt_on_error=1:print_stacktrace=1
 export TSAN_OPTIONS ?= halt_on_error=1:second_deadlock_stack=1
 # The suites whose threads meet: links, faults, soak and lifetime checks.
 TSAN_SUITES := integration serial fault leak soak
-FUZZ_TARGETS := decoder_fuzz encoder_roundtrip_fuzz tcp_framing_fuzz
-FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := decoder_fuzz encoder_roundtrip_fuzz tcp_framing_fuzz serial_receiver_fuzz
+FUZZ_SECONDS ?= 45
 
 asan: deps
 	cmake -S . -B $(ASAN) $(SAN_CMAKE_FLAGS) "-DCMAKE_CXX_FLAGS=$(ASAN_FLAGS)" "-DCMAKE_C_FLAGS=$(ASAN_FLAGS)" \

@@ -27,6 +27,10 @@ public:
     const uint8_t end_marker = 0xC5;
 
 private:
+    // Test seam: lets a scripted-port harness raise the stop flag where its
+    // script ends, so it can run the workers on its own thread, one at a time.
+    friend class NulmodemHarness;
+
     static void sender_thread(void *self);
     static void receiver_thread(void *self);
 

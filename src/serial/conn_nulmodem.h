@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <random>
 
 #include "core/connection.h"
 #include "platform/platform.h"
@@ -47,7 +48,9 @@ private:
     int32_t send_byte(uint8_t byte);
     // The byte read and echoed; 255 nothing read; 0 stopping or echo failed.
     uint8_t receive_byte();
-
+    // Called by the sender, line held, after a wrong echo: gives the line to
+    // the receiver for a pause of random length, then takes it back.
+    void step_aside();
 
     int32_t port_number_;
     platform::Port port_handle_ = platform::invalid_port;
@@ -56,6 +59,9 @@ private:
     std::unique_ptr<platform::Semaphore> receiver_semaphore_;
     // One port, two workers: whoever holds it owns the port for an exchange.
     std::unique_ptr<platform::Semaphore> line_semaphore_;
+    // Only the sender uses it; seeded at the first wrong echo.
+    std::minstd_rand pause_random_;
+    bool pause_random_seeded_ = false;
 };
 
 } // namespace kvn

@@ -3,6 +3,7 @@
 // Every byte a peer reads it writes straight back; a sender writes its next
 // byte only after the echo of the last one matched.  A message is the start
 // marker, at most 127 seven-bit characters, and the end marker.
+#include <chrono>
 #include <ctime>
 
 #include "serial/conn_nulmodem.h"
@@ -18,6 +19,9 @@ constexpr uint32_t poll_interval_ms = 100;
 constexpr std::time_t echo_patience_s = 5;
 constexpr uint8_t nothing_read = 255;
 constexpr uint8_t stopping = 0;
+// How long a sender that met a wrong echo leaves the line to its receiver.
+constexpr uint32_t step_aside_min_ms = 100;
+constexpr uint32_t step_aside_max_ms = 1000;
 } // namespace
 
 void CConnNulmodem::sender_thread(void *self) { static_cast<CConnNulmodem *>(self)->run_sender(); }
@@ -66,10 +70,22 @@ void CConnNulmodem::run_sender() {
     sender_semaphore_->give(); // last touch of the object
 }
 
+// Two hosts that start a message at about the same moment each take the
+// other's start marker for their echo and meet a wrong echo where the texts
+// first differ.  Were both to start again at once with the line held, they
+// would do so in step for ever and neither receiver would get the line.  So a
+// wrong echo makes the sender step aside for a random while; the peer, whose
+// pause ends first, then gets its message through to our receiver, and ours
+// follows once the receiver lets go of the line.
 bool CConnNulmodem::transmit(MsgText &text) {
+    bool wrong_echo = false;
     for (;;) {
+        if (wrong_echo) step_aside();
+        wrong_echo = false;
         if (stop_flag_ != 0) return false;
-        if (send_byte(start_marker) != 1) continue;
+        const int32_t started = send_byte(start_marker);
+        wrong_echo = started == -2;
+        if (started != 1) continue;
 
         text.cursor = 1;
         char next = text.chars[0];
@@ -82,7 +98,11 @@ bool CConnNulmodem::transmit(MsgText &text) {
                 break;
             case -1: // the write failed: the same character again
                 break;
-            default: // wrong or missing echo: the whole message again
+            case -2: // maybe the peer is sending: the whole message again, after a pause
+                wrong_echo = true;
+                restart = true;
+                break;
+            default: // no echo: the whole message again
                 restart = true;
                 break;
             }
@@ -93,9 +113,29 @@ bool CConnNulmodem::transmit(MsgText &text) {
             if (stop_flag_ != 0) return false;
             const int32_t result = send_byte(end_marker);
             if (result == 1) return true;
+            wrong_echo = result == -2;
             if (result != -1) break;
         }
     }
+}
+
+void CConnNulmodem::step_aside() {
+    if (!pause_random_seeded_) {
+        // The clock's fine ticks differ between two hosts even when their
+        // wrong echoes fall in the same second.
+        const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+        pause_random_.seed(static_cast<uint32_t>(ticks) ^ static_cast<uint32_t>(reinterpret_cast<uintptr_t>(this)));
+        pause_random_seeded_ = true;
+    }
+    std::uniform_int_distribution<uint32_t> pause_ms(step_aside_min_ms, step_aside_max_ms);
+    uint32_t remaining = pause_ms(pause_random_);
+    line_semaphore_->give();
+    while (remaining > 0 && stop_flag_ == 0) { // short steps keep close() prompt
+        const uint32_t step = remaining < poll_interval_ms ? remaining : poll_interval_ms;
+        sleep_ms(step);
+        remaining -= step;
+    }
+    line_semaphore_->take(Semaphore::forever);
 }
 
 void CConnNulmodem::run_receiver() {

@@ -140,7 +140,7 @@ void CConnNulmodem::step_aside() {
 
 void CConnNulmodem::run_receiver() {
     // The receiver semaphore was taken for this thread by open().
-    MsgText collection;
+    MsgText collection{}; // zeroed: the delivered copy never carries uninitialised bytes
     collection.clear();
     while (stop_flag_ == 0) {
         sleep_ms(poll_interval_ms);

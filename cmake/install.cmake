@@ -19,7 +19,8 @@ install(TARGETS kvn EXPORT kvnTargets
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT dev
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
-install(FILES ${PROJECT_SOURCE_DIR}/include/kvn.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
+install(FILES ${PROJECT_SOURCE_DIR}/include/kvn.h ${PROJECT_SOURCE_DIR}/include/kvn_events.h
+        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
 if(NOT WIN32)
     # The same objects as a static archive, for hosts that link everything in
     # (add -pthread, or use `pkg-config --static kvn`).
@@ -75,7 +76,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/CHANGELOG.md
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${KVN_MANUAL_DIR}/docs COMPONENT dev
         FILES_MATCHING PATTERN "*.md")
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${KVN_MANUAL_DIR}/examples COMPONENT dev
-        FILES_MATCHING PATTERN "*.c" PATTERN "*.h" PATTERN "*.py" PATTERN "*.cpp" PATTERN "*.md")
+        FILES_MATCHING PATTERN "*.c" PATTERN "*.h" PATTERN "*.py" PATTERN "*.sh" PATTERN "*.md")
 file(RELATIVE_PATH KVN_DOC_TO_INCLUDE "/root/${KVN_MANUAL_DIR}/include" "/root/${CMAKE_INSTALL_INCLUDEDIR}")
 install(CODE "
     file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${KVN_MANUAL_DIR}/include\")

@@ -1,0 +1,54 @@
+#!/usr/bin/python3
+"""play_against_kvnlink.py - runs the Win32 window host under Wine against kvnlink listening natively.
+
+Usage: play_against_kvnlink.py KVNLINK PORT COMMAND...   (COMMAND runs the window host)
+
+kvnlink answers as a person at its keyboard would: it accepts the game
+request and answers the host's first move; the host then ends the game and
+leaves.  Exit status 0 when both sides saw the whole game.
+"""
+import json
+import subprocess
+import sys
+import threading
+
+PATIENCE = 60  # seconds for the whole game
+
+
+def main():
+    kvnlink, port, host_command = sys.argv[1], sys.argv[2], sys.argv[3:]
+    peer = subprocess.Popen([kvnlink, "listen", "--port", port, "--timeout", str(PATIENCE), "--json"],
+                            stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, bufsize=1)
+    host = subprocess.Popen(host_command + ["127.0.0.1", port], stdout=subprocess.PIPE, text=True)
+    host_lines = []
+    reader = threading.Thread(target=lambda: host_lines.extend(host.stdout), daemon=True)
+    reader.start()
+    timer = threading.Timer(PATIENCE, lambda: (peer.kill(), host.kill()))
+    timer.start()
+
+    answers = {"request": "accept Kvnlink 0\n", "move": "move 4 19-23\n"}
+    seen = []
+    for line in peer.stdout:
+        event = json.loads(line)
+        if event.get("direction") != "received":
+            continue
+        seen.append(event["kind"])
+        print("kvnlink received", event["kind"])
+        if event["kind"] in answers:
+            peer.stdin.write(answers.pop(event["kind"]))
+            peer.stdin.flush()
+        if event["kind"] == "end":
+            break
+    peer.stdin.close()
+    host_status = host.wait()
+    peer.wait()
+    timer.cancel()
+    reader.join(5)
+    print("".join(host_lines), end="")
+    ok = seen == ["request", "move", "end"] and host_status == 0 and "game over\n" in host_lines
+    print("kvnlink saw", seen, "- window host exit status", host_status)
+    return 0 if ok else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

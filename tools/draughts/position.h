@@ -32,10 +32,12 @@ struct Position {
 // A move as the rules know it: where the piece starts and stops and what it
 // takes.  The route of a capture is not kept: two routes taking the same
 // pieces between the same squares are one move.
+// No default values, so that a list of moves costs nothing until it is
+// filled; write `Move{}` for an empty one.
 struct Move {
-    Bits captured = 0;
-    std::uint8_t from = 0; // square 1..50
-    std::uint8_t to = 0;   // square 1..50; equal to `from` after a capture that comes round
+    Bits captured;
+    std::uint8_t from; // square 1..50
+    std::uint8_t to;   // square 1..50; equal to `from` after a capture that comes round
 
     int capture_count() const { return count(captured); }
     bool operator==(const Move &) const = default;

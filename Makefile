@@ -52,6 +52,7 @@ bench: native
 	$(NATIVE)/bench/codec_bench
 	$(NATIVE)/bench/tcp_bench
 	$(NATIVE)/bench/serial_bench
+	$(NATIVE)/bench/perft_bench
 
 # The Debian package (build/native/kvn_*.deb) and the Windows ZIP (build/kvn-*-windows.zip).
 package: native package-windows

@@ -7,8 +7,10 @@ namespace draughts {
 
 class MoveList {
 public:
-    // Far above what a position offers: each empty square can be reached along
-    // its two diagonals from at most two directions each, a few hundred at most.
+    // Above what a position offers: a quiet move ends on an empty square, which
+    // at most one piece reaches from each of the four directions (under 200 in
+    // all), and captures come nowhere near that.  A move past the end would be
+    // dropped, never written out of bounds.
     static constexpr int capacity = 256;
 
     void clear() { size_ = 0; }

@@ -79,6 +79,7 @@ bench: native
 	$(NATIVE)/bench/codec_bench
 	$(NATIVE)/bench/tcp_bench
 	$(NATIVE)/bench/serial_bench
+	$(NATIVE)/bench/perft_bench
 
 # The Debian package (build/native/kvn_*.deb), from the native tree alone.
 package: native

@@ -368,6 +368,28 @@ class CodecTest(unittest.TestCase):
         self.assertEqual(json.loads(run("decode", "B0", "--json").stdout),
                          dict(kind="back", move_number=1, side_to_move="", wire="B0"))
 
+class PerftTest(unittest.TestCase):
+    def test_perft_from_the_start_and_divided_from_a_fen(self):
+        result = run("perft", "6")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        lines = result.stdout.splitlines()
+        self.assertEqual(lines[0], "fen W:W" + ",".join(map(str, range(31, 51))) + ":B" + ",".join(map(str, range(1, 21))))
+        self.assertTrue(lines[-2].startswith("time "), lines)
+        self.assertEqual(lines[-1], "perft 6 = 167140")
+        # Only the longer of the two captures is legal.
+        lines = run("perft", "--divide", "1", "--fen", "W:W32,33:B17,28").stdout.splitlines()
+        self.assertEqual(lines[1:3], ["33x11    1", "moves 1"])
+        self.assertEqual(lines[-1], "perft 1 = 1")
+
+    def test_bad_perft_arguments_exit_2(self):
+        for args in [[], ["x"], ["-1"], ["21"], ["2.5"], ["3", "4"], ["3", "--fen"], ["3", "--fen", "W:W99"],
+                     ["3", "--fen", "nonsense"], ["3", "--json"]]:
+            with self.subTest(args=args):
+                result = run("perft", *args)
+                self.assertEqual(result.returncode, 2)
+                self.assertEqual(result.stdout, "")
+                self.assertTrue(result.stderr.startswith("kvnlink"), result.stderr)
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

@@ -18,7 +18,11 @@ const char *const usage =
     "       kvnlink demo [--port N] [--json]\n"
     "       kvnlink decode WIRETEXT [--json]\n"
     "       kvnlink encode KIND FIELDS... [--json]\n"
+    "       kvnlink perft DEPTH [--fen FEN] [--divide]\n"
     "Once linked, commands are read from standard input, one per line; type help.\n";
+
+// Depth 11 already takes minutes; beyond 20 a run would never end.
+constexpr int max_perft_depth = 20;
 
 int bad(const std::string &why) {
     std::fprintf(stderr, "kvnlink: %s\n%s", why.c_str(), usage);
@@ -105,6 +109,31 @@ int link_command(const std::string &command, const std::vector<std::string> &arg
     return run_link(o);
 }
 
+int perft_command(const std::vector<std::string> &args) {
+    PerftOptions o;
+    bool have_depth = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        double depth = 0;
+        if (args[i] == "--divide") {
+            o.divide = true;
+        } else if (args[i] == "--fen") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) return bad("--fen needs a position, such as W:W31-50:B1-20");
+            o.fen = args[++i];
+        } else if (args[i].rfind("--", 0) == 0) {
+            return bad("unknown option " + args[i]);
+        } else if (have_depth) {
+            return bad("perft wants one DEPTH");
+        } else if (to_number(args[i], 0, max_perft_depth, depth) && depth == static_cast<int>(depth)) {
+            o.depth = static_cast<int>(depth);
+            have_depth = true;
+        } else {
+            return bad("perft wants a DEPTH 0-" + std::to_string(max_perft_depth) + ", not '" + args[i] + "'");
+        }
+    }
+    if (!have_depth) return bad("perft wants a DEPTH");
+    return run_perft(o);
+}
+
 // decode and encode take --json first or last, so that message fields stay free.
 bool take_json_flag(std::vector<std::string> &args) {
     if (!args.empty() && args.back() == "--json") {
@@ -136,6 +165,7 @@ int main(int argc, char **argv) {
         if (args.empty()) return bad("encode wants a KIND and its fields");
         return run_encode(args, json);
     }
+    if (command == "perft") return perft_command(args);
     if (command == "help" || command == "--help" || command == "-h") {
         std::fputs(usage, stdout);
         return exit_ok;

@@ -24,7 +24,14 @@ struct LinkOptions {
     bool json = false;
 };
 
+struct PerftOptions {
+    int depth = 0;
+    std::string fen;    // empty: the starting position
+    bool divide = false;
+};
+
 int run_link(const LinkOptions &options);
+int run_perft(const PerftOptions &options);
 int run_demo(int port, bool json);
 int run_decode(const std::string &text, bool json);
 int run_encode(const std::vector<std::string> &words, bool json);

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """play_against_kvnlink.py - runs the Win32 window host under Wine against kvnlink listening natively.
 
-Usage: play_against_kvnlink.py KVNLINK PORT COMMAND...   (COMMAND runs the window host)
+Usage: play_against_kvnlink.py PORT KVNLINK_COMMAND... -- HOST_COMMAND...
+       (each command as it is run: kvnlink.exe under Wine, or a native kvnlink)
 
 kvnlink answers as a person at its keyboard would: it accepts the game
 request and answers the host's first move; the host then ends the game and
@@ -16,8 +17,9 @@ PATIENCE = 60  # seconds for the whole game
 
 
 def main():
-    kvnlink, port, host_command = sys.argv[1], sys.argv[2], sys.argv[3:]
-    peer = subprocess.Popen([kvnlink, "listen", "--port", port, "--timeout", str(PATIENCE), "--json"],
+    port, rest = sys.argv[1], sys.argv[2:]
+    kvnlink, host_command = rest[:rest.index("--")], rest[rest.index("--") + 1:]
+    peer = subprocess.Popen(kvnlink + ["listen", "--port", port, "--timeout", str(PATIENCE), "--json"],
                             stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, bufsize=1)
     host = subprocess.Popen(host_command + ["127.0.0.1", port], stdout=subprocess.PIPE, text=True)
     host_lines = []

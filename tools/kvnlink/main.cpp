@@ -18,6 +18,7 @@ const char *const usage =
     "       kvnlink demo [--port N] [--json]\n"
     "       kvnlink decode WIRETEXT [--json]\n"
     "       kvnlink encode KIND FIELDS... [--json]\n"
+    "       kvnlink --version\n"
     "Once linked, commands are read from standard input, one per line; type help.\n";
 
 int bad(const std::string &why) {
@@ -135,6 +136,11 @@ int main(int argc, char **argv) {
         const bool json = take_json_flag(args);
         if (args.empty()) return bad("encode wants a KIND and its fields");
         return run_encode(args, json);
+    }
+    if (command == "--version") {
+        // The version of kvn.h this program was built with, which is the library's own.
+        std::printf("kvnlink %s\n", KVN_VERSION);
+        return exit_ok;
     }
     if (command == "help" || command == "--help" || command == "-h") {
         std::fputs(usage, stdout);

@@ -8,7 +8,8 @@
  * Building: find_package(kvn) and link kvn::kvn, or `pkg-config --cflags --libs
  * kvn`; on Windows link kvn64.lib (MSVC) or libkvn64.dll.a (MinGW).  Complete
  * programs: examples/c/send_move.c and examples/python/send_move.py; the wire
- * format is described in docs/protocol.md, this interface in docs/api.md.
+ * format is described in docs/protocol.md, this interface in docs/api.md, the
+ * Python package in python/ in docs/python.md.
  *
  * Calling order, per slot:
  *   1. one connect function (kvn_socket_connect*, kvn_nulmodem_connect);

@@ -1,7 +1,7 @@
 """Connect result codes and their texts, the same as kvn_connect_result_text in kvn.h.
 
 The inline function cannot be called through ctypes, so its table is repeated
-here; the test suite compares the two through kvnlink.
+here; the test suite compares the two tables code by code.
 """
 from __future__ import annotations
 

@@ -62,6 +62,15 @@ class OpeningTest(unittest.TestCase):
                 kvn.Link.serial(9)
             self.assertEqual(missing.exception.code, -2)
 
+    def test_result_texts_match_the_header(self):
+        printed = subprocess.run([os.environ["KVN_RESULT_TEXTS"]], capture_output=True, text=True,
+                                 timeout=PATIENCE, check=True).stdout.splitlines()
+        for line in printed:
+            role, code, text = line.split(" ", 2)
+            self.assertEqual(kvn.result_text(int(code), role), text, line)
+        self.assertEqual(len(printed), 36)
+        self.assertRaises(ValueError, kvn.result_text, -3, "peer")
+
     def test_slots(self):
         server, client = linked_pair()
         with server, client, socket.socket() as listener:

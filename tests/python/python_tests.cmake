@@ -3,8 +3,15 @@
 if(NOT EXISTS /usr/bin/python3 OR NOT TARGET kvnlink)
     return()
 endif()
+# The header's result texts, printed for the package's copy to be compared with.
+add_executable(kvn_result_texts ${CMAKE_CURRENT_LIST_DIR}/result_texts.c)
+target_include_directories(kvn_result_texts PRIVATE ${PROJECT_SOURCE_DIR}/include)
+set_target_properties(kvn_result_texts PROPERTIES C_STANDARD 99 C_EXTENSIONS OFF)
+target_compile_definitions(kvn_result_texts PRIVATE KVN_STATIC)
+kvn_strict_warnings(kvn_result_texts)
+
 set(kvn_python_environment
-    KVN_LIBRARY=$<TARGET_FILE:kvn> KVNLINK=$<TARGET_FILE:kvnlink>
+    KVN_LIBRARY=$<TARGET_FILE:kvn> KVNLINK=$<TARGET_FILE:kvnlink> KVN_RESULT_TEXTS=$<TARGET_FILE:kvn_result_texts>
     PYTHONPATH=${PROJECT_SOURCE_DIR}/python PYTHONDONTWRITEBYTECODE=1)
 foreach(test game errors)
     add_test(NAME python.${test} COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/${test}_test.py)

@@ -1,11 +1,8 @@
 # wine_tests.cmake - runs the cross-built tests under Wine, in a private prefix shared through a CTest fixture.
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-    set(KVN_WINE_LOADER /usr/lib/wine/wine64)
-else()
-    set(KVN_WINE_LOADER /usr/lib/wine/wine)
+include(${CMAKE_CURRENT_LIST_DIR}/wine_loader.cmake)
+if(KVN_WINE_SKIP_REASON)
+    return()
 endif()
-set(KVN_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
-set(KVN_WINE_RUN ${PROJECT_SOURCE_DIR}/cmake/wine_run.sh ${KVN_WINE_PREFIX} ${KVN_WINE_LOADER})
 
 # Every target made after this runs through Wine, both for test discovery at
 # build time and under CTest.

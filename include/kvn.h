@@ -8,7 +8,8 @@
  * Building: find_package(kvn) and link kvn::kvn, or `pkg-config --cflags --libs
  * kvn`; on Windows link kvn64.lib (MSVC) or libkvn64.dll.a (MinGW).  Complete
  * programs: examples/c/send_move.c and examples/python/send_move.py; the wire
- * format is described in docs/protocol.md, this interface in docs/api.md.
+ * format is described in docs/protocol.md, this interface in docs/api.md, the
+ * Python package in python/ in docs/python.md.
  *
  * Calling order, per slot:
  *   1. one connect function (kvn_socket_connect*, kvn_nulmodem_connect);
@@ -72,6 +73,15 @@
 extern "C" {
 #endif
 
+/* The version of this header and of the library it ships with (a test keeps
+ * these equal to the project's version).  KVN_VERSION is "MAJOR.MINOR.PATCH". */
+#define KVN_VERSION_MAJOR 1
+#define KVN_VERSION_MINOR 35
+#define KVN_VERSION_PATCH 0
+#define KVN_VERSION_TEXT_(major, minor, patch) #major "." #minor "." #patch
+#define KVN_VERSION_TEXT(major, minor, patch) KVN_VERSION_TEXT_(major, minor, patch)
+#define KVN_VERSION KVN_VERSION_TEXT(KVN_VERSION_MAJOR, KVN_VERSION_MINOR, KVN_VERSION_PATCH)
+
 /* Message type codes: kvn_message.type and the notification's wparam. */
 #define KVN_NONE         0 /* empty text or unknown first letter */
 #define KVN_GAME_REQUEST 1 /* "R" */
@@ -101,6 +111,41 @@ extern "C" {
 #define KVN_UNUSABLE      (-10)   /* TCP: host name not found (or no address of that
                                      family) or network start-up failed */
 #define KVN_BAD_SLOT     (-100)   /* slot is not 0, 1 or 2 */
+
+/* Which side a connect result came from: the same code means different
+ * things to a client, a server and a serial port. */
+typedef enum kvn_connect_role {
+    KVN_ROLE_CLIENT = 0, /* kvn_socket_connect* with a host name or address */
+    KVN_ROLE_SERVER = 1, /* kvn_socket_connect* with a null or empty host */
+    KVN_ROLE_SERIAL = 2  /* kvn_nulmodem_connect */
+} kvn_connect_role;
+
+/* A short English text for a connect result, e.g. "refused or unreachable"
+ * (client, -3) or "the port is in use" (server, -4).  A code the role never
+ * returns gives "unexpected result".  Defined here, so no export is added;
+ * the texts are static and need no freeing. */
+static inline const char *kvn_connect_result_text(int32_t result, kvn_connect_role role) {
+    const int server = role == KVN_ROLE_SERVER;
+    const int serial = role == KVN_ROLE_SERIAL;
+    const char *const unexpected = "unexpected result";
+    switch (result) {
+    case KVN_OK: return serial ? "the port is open" : server ? "a peer connected" : "connected";
+    case KVN_NO_PEER: return server ? "no peer connected" : unexpected;
+    case KVN_SOCKET_FAILED: return serial ? "the port is missing, busy or not available" : "no socket";
+    case KVN_CONNECT_FAILED:
+        return serial ? "the port's settings could not be read" : server ? "no non-blocking mode" : "refused or unreachable";
+    case KVN_NONBLOCK_OR_BIND:
+        return serial ? "the port refused its settings" : server ? "the port is in use" : "no non-blocking mode";
+    case KVN_KEEPALIVE_OR_LISTEN:
+        return serial ? "the port refused its time-outs" : server ? "listen failed" : "no keep-alive";
+    case KVN_ACCEPT_FAILED: return serial ? "the port refused its event mask" : server ? "accept failed" : unexpected;
+    case KVN_ACCEPT_KEEPALIVE: return server ? "no keep-alive on the accepted link" : unexpected;
+    case KVN_UNUSABLE:
+        return serial ? unexpected : server ? "network unusable" : "host name not found or network unusable";
+    case KVN_BAD_SLOT: return "the slot is not 0, 1 or 2";
+    default: return unexpected;
+    }
+}
 
 /* The message record.  Byte-packed, 131 bytes (other languages: declare it
  * with 1-byte packing); only the member named by `type` has meaning.  Numbers

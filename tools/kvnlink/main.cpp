@@ -19,6 +19,7 @@ const char *const usage =
     "       kvnlink decode WIRETEXT [--json]\n"
     "       kvnlink encode KIND FIELDS... [--json]\n"
     "       kvnlink perft DEPTH [--fen FEN] [--divide]\n"
+    "       kvnlink --version\n"
     "Once linked, commands are read from standard input, one per line; type help.\n";
 
 // Depth 11 already takes minutes; beyond 20 a run would never end.
@@ -166,6 +167,11 @@ int main(int argc, char **argv) {
         return run_encode(args, json);
     }
     if (command == "perft") return perft_command(args);
+    if (command == "--version") {
+        // The version of kvn.h this program was built with, which is the library's own.
+        std::printf("kvnlink %s\n", KVN_VERSION);
+        return exit_ok;
+    }
     if (command == "help" || command == "--help" || command == "-h") {
         std::fputs(usage, stdout);
         return exit_ok;

@@ -17,20 +17,13 @@ namespace {
 using clock = std::chrono::steady_clock;
 constexpr int32_t slot = 0;
 
-std::string code_meaning(LinkOptions::Mode mode, int32_t code) {
-    const bool server = mode == LinkOptions::Mode::listen;
-    const bool serial = mode == LinkOptions::Mode::serial;
-    switch (code) {
-    case -1: return "no peer connected";
-    case -2: return serial ? "the port is missing, busy or not available" : "no socket";
-    case -3: return serial ? "the port's settings could not be read" : server ? "no non-blocking mode" : "refused or unreachable";
-    case -4: return serial ? "the port refused its settings" : server ? "the port is in use" : "no non-blocking mode";
-    case -5: return serial ? "the port refused its time-outs" : server ? "listen failed" : "no keep-alive";
-    case -6: return serial ? "the port refused its event mask" : "accept failed";
-    case -7: return "no keep-alive on the accepted link";
-    case -10: return "host name not found or network unusable";
-    default: return "unexpected result";
+kvn_connect_role role_of(LinkOptions::Mode mode) {
+    switch (mode) {
+    case LinkOptions::Mode::listen: return KVN_ROLE_SERVER;
+    case LinkOptions::Mode::serial: return KVN_ROLE_SERIAL;
+    case LinkOptions::Mode::connect: break;
     }
+    return KVN_ROLE_CLIENT;
 }
 
 bool timed_out(clock::time_point start, double limit_s) {
@@ -71,7 +64,7 @@ int32_t open_link(const LinkOptions &o, EventSource &events, Printer &out) {
     if (code == 0) {
         out.status("connected", done);
     } else {
-        out.error(what + " failed: code " + std::to_string(code) + ", " + code_meaning(o.mode, code));
+        out.error(what + " failed: code " + std::to_string(code) + ", " + kvn_connect_result_text(code, role_of(o.mode)));
     }
     return code;
 }

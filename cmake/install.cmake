@@ -80,8 +80,10 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${KVN_MANUAL_DIR}/
 file(RELATIVE_PATH KVN_DOC_TO_INCLUDE "/root/${KVN_MANUAL_DIR}/include" "/root/${CMAKE_INSTALL_INCLUDEDIR}")
 install(CODE "
     file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${KVN_MANUAL_DIR}/include\")
-    file(CREATE_LINK ${KVN_DOC_TO_INCLUDE}/kvn.h
-         \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${KVN_MANUAL_DIR}/include/kvn.h\" SYMBOLIC)"
+    foreach(header kvn.h kvn_events.h)
+        file(CREATE_LINK ${KVN_DOC_TO_INCLUDE}/\${header}
+             \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${KVN_MANUAL_DIR}/include/\${header}\" SYMBOLIC)
+    endforeach()"
     COMPONENT dev)
 
 

@@ -469,18 +469,6 @@ class DemoTest(unittest.TestCase):
         self.assertEqual(moves, [shown_move("-> " + l.split(" -> ", 1)[1]) for l in lines if " -> move" in l])
         self.assertTrue(over[0].endswith(tags["Result"]))
 
-    def test_demo_json(self):
-        result = run("demo", "--port", str(free_port()), "--json", "--pdn", os.path.join(SCRATCH.name, "demo2.pdn"))
-        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
-        objects = [json.loads(line) for line in result.stdout.splitlines()]
-        messages = [o for o in objects if "direction" in o]
-        for sent, received in zip(messages[0::2], messages[1::2]):
-            self.assertEqual(sent.pop("direction"), "sent")
-            self.assertEqual(received.pop("direction"), "received")
-            self.assertEqual(sent.pop("slot") + received.pop("slot"), 1)
-            self.assertEqual(sent, received)
-        self.assertEqual(sum(1 for o in objects if o["kind"] == "game_over"), 1)
-
 
 class CodecTest(unittest.TestCase):
     # (encode words, wire text, decoded line)

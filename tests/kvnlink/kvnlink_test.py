@@ -6,14 +6,17 @@ Usage: KVNLINK=path/to/kvnlink kvnlink_test.py [TestClass ...]
 import json
 import os
 import queue
+import re
 import socket
 import subprocess
+import tempfile
 import threading
 import unittest
 
 KVNLINK = os.environ.get("KVNLINK", "kvnlink")
 PATIENCE = 20.0  # seconds; the machine is small and shared
 
+SCRATCH = tempfile.TemporaryDirectory(prefix="kvnlink_test_")  # PDN files; removed at exit
 INITIAL = "z" * 20 + "e" * 10 + "w" * 20
 # A position that is not the initial one: one white man moved 32-28, black to move.
 AFTER_32_28 = INITIAL[:27] + "w" + INITIAL[28:31] + "e" + INITIAL[32:]
@@ -23,6 +26,24 @@ def free_port(family=socket.AF_INET, address="127.0.0.1"):
     with socket.socket(family, socket.SOCK_STREAM) as s:
         s.bind((address, 0))
         return s.getsockname()[1]
+
+
+def pdn_games(path):
+    """Each game of a PDN file as (tags, moves, comments): just enough to read back what kvnlink writes."""
+    games = []
+    for chunk in re.split(r"\n(?=\[Event )", open(path).read().strip()):
+        tags = dict(re.findall(r'^\[(\w+) "((?:[^"\\]|\\.)*)"\]$', chunk, re.M))
+        movetext = "\n".join(l for l in chunk.splitlines() if not l.startswith("["))
+        comments = re.findall(r"\{([^}]*)\}", movetext)
+        moves = re.findall(r"(?<![\w.])\d+(?:[-x]\d+)+", re.sub(r"\{[^}]*\}", "", movetext))
+        games.append((tags, [m for m in moves if m not in ("2-0", "0-2", "1-1")], comments))
+    return games
+
+
+def shown_move(line):
+    """'<- move 28-19 x23 time 0' as PDN writes it: '28x19'."""
+    squares = line.split()[2]
+    return squares.replace("-", "x") if " x" in line else squares
 
 
 def run(*args):
@@ -37,6 +58,7 @@ class Peer:
                                         stderr=subprocess.PIPE, text=True, bufsize=1)
         self.lines = queue.Queue()
         self.seen = []
+        self.skipped = ()  # prefixes of lines `expect` passes over, besides board lines
         threading.Thread(target=self._read, daemon=True).start()
 
     def _read(self):
@@ -57,14 +79,17 @@ class Peer:
     def expect(self, wanted):
         """The next line that is not a board line; it must be `wanted` exactly."""
         line = self.next_line()
-        while line.startswith("     "):
+        while line.startswith(("     ",) + self.skipped):
             line = self.next_line()
         if line != wanted:
             raise AssertionError("expected %r, got %r" % (wanted, line))
         return line
 
     def expect_json(self):
-        return json.loads(self.next_line())
+        line = self.next_line()
+        while line.startswith(self.skipped):
+            line = self.next_line()
+        return json.loads(line)
 
     def board(self):
         """The 13 lines drawn under a game request."""
@@ -95,16 +120,26 @@ class LinkedPair(unittest.TestCase):
     """A listening and a connecting kvnlink on loopback."""
     json_mode = False
     ipv6 = False
+    server_args = ()
+    client_args = ()
+    # Tests of the messages alone, not of the game they make up: moves go out as typed, and the referee's lines are passed over.
+    messages_only = False
 
     def setUp(self):
         family, address = (socket.AF_INET6, "::1") if self.ipv6 else (socket.AF_INET, "127.0.0.1")
         port = str(free_port(family, address))
         extra = (["--ipv6"] if self.ipv6 else []) + (["--json"] if self.json_mode else [])
-        self.server = Peer("listen", "--port", port, "--timeout", str(PATIENCE), *extra)
+        if self.messages_only:
+            extra.append("--allow-illegal")
+        self.server = Peer("listen", "--port", port, "--timeout", str(PATIENCE), *extra, *self.server_args)
         self.addCleanup(self.server.stop)
         self.first_server_line = self.server.next_line()  # the waiting line
-        self.client = Peer("connect", address, "--port", port, "--retry", str(PATIENCE), *extra)
+        self.client = Peer("connect", address, "--port", port, "--retry", str(PATIENCE), *extra, *self.client_args)
         self.addCleanup(self.client.stop)
+        if self.messages_only:
+            for peer in (self.server, self.client):
+                peer.skipped = ("-- following", "!! illegal", "-- game", "-- not following", '{"kind":"game_',
+                                '{"kind":"illegal"', '{"kind":"not_following"')
         if self.json_mode:
             self.assertEqual(self.server.expect_json()["kind"], "connected")
             self.assertEqual(self.client.expect_json()["kind"], "connected")
@@ -119,6 +154,7 @@ class LinkedPair(unittest.TestCase):
 
 
 class SessionTest(LinkedPair):
+    messages_only = True
     def test_every_kind_both_ways_then_end_of_input(self):
         s, c = self.server, self.client
         self.assertEqual(self.first_server_line, "-- waiting for a peer on port %s (IPv4)" %
@@ -214,6 +250,7 @@ class Ipv6Test(LinkedPair):
 
 class JsonTest(LinkedPair):
     json_mode = True
+    messages_only = True
 
     def check(self, sender, receiver, command, fields):
         sender.send(command)
@@ -254,6 +291,129 @@ class JsonTest(LinkedPair):
         self.assertEqual(c.exit_code(), 3)
 
 
+class RefereeTest(LinkedPair):
+    server_args = ("--pdn", os.path.join(SCRATCH.name, "referee.pdn"))
+    client_args = ("--allow-illegal", "--pdn", os.path.join(SCRATCH.name, "no-such-dir", "x.pdn"))
+
+    def test_illegal_moves_refused_flagged_and_recorded(self):
+        s, c = self.server, self.client
+        s.send("request Alice W 5 75")
+        s.expect('-> request "Alice" colour W time 5 moves 75 version 1 initial position')
+        c.expect('<- request "Alice" colour W time 5 moves 75 version 1 initial position')
+        self.exchange(c, s, "accept Bob 0", 'accept "Bob" code 0')
+        for peer in (s, c):
+            peer.expect("-- following the game: W Alice, Z Bob, W to move")
+        self.exchange(s, c, "move 0 32-28", "move 32-28 time 0")
+        self.exchange(c, s, "move 0 19-23", "move 19-23 time 0")
+        # Typed and illegal: refused, unless --allow-illegal.
+        s.send("move 0 28-22")
+        s.expect("!! not sent: illegal move by W: 28-22 leaves a compulsory capture 28x19 "
+                 "(--allow-illegal sends such moves)")
+        s.send("move 0 23-18")
+        s.expect("!! not sent: illegal move by W: 23-18 moves a piece of Z (--allow-illegal sends such moves)")
+        self.exchange(s, c, "move 0 28x19 23", "move 28-19 x23 time 0")
+        c.send("move 0 18-22")
+        c.expect("-> move 18-22 time 0")
+        flagged = c.next_line()
+        self.assertRegex(flagged, r"^!! illegal move by Z: 18-22 leaves a compulsory capture 1[34]x2[34]$")
+        s.expect("<- move 18-22 time 0")
+        s.expect(flagged)
+        s.send("board")
+        board = [s.next_line() for _ in range(14)]
+        self.assertEqual(board[-1], "     W:W19,31,33,34,35,36,37,38,39,40,41,42,43,44,45,46,47,48,49,50:"
+                                    "B1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,20,22")
+        self.exchange(s, c, "end 0 0", "end reason 0 stop 0")
+        s.expect("-- game closed by a game end, result *")
+        s.expect("-- game written to " + self.server_args[1])
+        c.expect("-- game closed by a game end, result *")
+        self.assertTrue(c.next_line().startswith("!! could not write the game to "))
+        (tags, moves, comments), = pdn_games(self.server_args[1])
+        self.assertEqual((tags["White"], tags["Black"], tags["Result"]), ("Alice", "Bob", "*"))
+        self.assertEqual(moves, ["32-28", "19-23", "28x19"])
+        self.assertEqual(comments, [flagged[3:]])
+        s.close_input()
+        self.assertEqual(s.exit_code(), 0)
+
+
+class BridgeTest(unittest.TestCase):
+    def test_bridge_relays_both_ways_flags_and_records(self):
+        pdn = os.path.join(SCRATCH.name, "bridge.pdn")
+        near, far = str(free_port()), str(free_port())
+        right = Peer("listen", "--port", far, "--timeout", str(PATIENCE))
+        self.addCleanup(right.stop)
+        right.next_line()
+        bridge = Peer("bridge", "listen:" + near, "connect:127.0.0.1:" + far, "--pdn", pdn,
+                      "--timeout", str(PATIENCE), "--retry", str(PATIENCE))
+        self.addCleanup(bridge.stop)
+        left = Peer("connect", "127.0.0.1", "--port", near, "--retry", str(PATIENCE), "--allow-illegal")
+        self.addCleanup(left.stop)
+        bridge.expect("-- opening A, listen:" + near)
+        bridge.next_line()
+        bridge.expect("-- a peer connected on port %s (IPv4)" % near)
+        bridge.expect("-- opening B, connect:127.0.0.1:" + far)
+        bridge.expect("-- connected to 127.0.0.1 port %s (IPv4)" % far)
+        left.expect("-- connected to 127.0.0.1 port %s (IPv4)" % near)
+        right.expect("-- a peer connected on port %s (IPv4)" % far)
+
+        def relay(sender, receiver, command, shown, arrow, verdict=""):
+            sender.send(command)
+            sender.expect("-> " + shown)
+            bridge.expect(arrow + ": " + shown + verdict)
+            receiver.expect("<- " + shown)
+
+        relay(left, right, "request Alice W 5 75",
+              'request "Alice" colour W time 5 moves 75 version 1 initial position', "A -> B")
+        relay(right, left, "accept Bob 0", 'accept "Bob" code 0', "B -> A")
+        for peer in (bridge, left, right):
+            peer.expect("-- following the game: W Alice, Z Bob, W to move")
+        relay(left, right, "move 0 32-28", "move 32-28 time 0", "A -> B", " (legal)")
+        relay(right, left, "move 0 19-23", "move 19-23 time 0", "B -> A", " (legal)")
+        relay(left, right, "move 0 28-22", "move 28-22 time 0", "A -> B", " (illegal)")
+        for peer in (bridge, right, left):
+            peer.expect("!! illegal move by W: 28-22 leaves a compulsory capture 28x19")
+        relay(right, left, "move 0 17x28 22", "move 17-28 x22 time 0", "B -> A", " (legal)")
+        left.close_input()
+        bridge.expect("-- connection lost on A: the bridge ends")
+        bridge.expect("-- game closed by a lost link on A, result *")
+        self.assertEqual(bridge.exit_code(), 0)
+        self.assertEqual(right.exit_code(), 3)
+        (tags, moves, comments), = pdn_games(pdn)
+        self.assertEqual((tags["White"], tags["Black"], tags["Result"]), ("Alice", "Bob", "*"))
+        self.assertEqual(moves, ["32-28", "19-23", "17x28"])
+        self.assertEqual(comments, ["illegal move by W: 28-22 leaves a compulsory capture 28x19"])
+
+
+class SparringTest(unittest.TestCase):
+    def test_two_seeded_partners_play_a_whole_game(self):
+        port = str(free_port())
+        files = [os.path.join(SCRATCH.name, name) for name in ("white.pdn", "black.pdn")]
+        white = Peer("listen", "--port", port, "--timeout", str(PATIENCE), "--auto", "--seed", "2914",
+                     "--request", "Alice W 5 75", "--pdn", files[0], "--json")
+        self.addCleanup(white.stop)
+        black = Peer("connect", "127.0.0.1", "--port", port, "--retry", str(PATIENCE), "--auto", "--seed", "3914",
+                     "--pdn", files[1])
+        self.addCleanup(black.stop)
+        self.assertEqual(black.exit_code(), 0)
+        self.assertEqual(white.exit_code(), 0)
+        black_lines = []
+        while (line := black.lines.get(timeout=PATIENCE)) is not None:
+            black_lines.append(line)
+        objects = []
+        while (line := white.lines.get(timeout=PATIENCE)) is not None:
+            objects.append(json.loads(line))
+        over = [o for o in objects if o["kind"] == "game_over"]
+        self.assertEqual(len(over), 1, objects[-5:])
+        self.assertFalse(any(l.startswith("!!") for l in black_lines), black_lines)
+        with open(files[0]) as a, open(files[1]) as b:
+            self.assertEqual(a.read(), b.read())
+        (tags, moves, comments), = pdn_games(files[0])
+        self.assertEqual((tags["White"], tags["Black"], tags["Result"]), ("Alice", "kvnlink", over[0]["result"]))
+        played = [shown_move(l) for l in black_lines if l.startswith(("-> move", "<- move"))]
+        self.assertEqual(moves, played)
+        self.assertEqual(len(moves), 46)  # what seeds 2914 and 3914 play
+        self.assertEqual(comments, [])
+
+
 class CommandLineTest(unittest.TestCase):
     def test_bad_command_lines_exit_2_with_usage(self):
         for args in [[], ["frobnicate"], ["connect"], ["connect", "a", "b"], ["listen", "somehost"],
@@ -261,7 +421,12 @@ class CommandLineTest(unittest.TestCase):
                      ["listen", "--port"], ["listen", "--retry", "1"], ["connect", "127.0.0.1", "--timeout", "1"],
                      ["listen", "--timeout", "-1"], ["serial"], ["serial", "0"], ["serial", "10"],
                      ["serial", "1", "--ipv6"], ["demo", "extra"], ["decode"], ["decode", "a", "b"],
-                     ["encode"], ["encode", "move", "15", "99", "1"], ["encode", "dance"]]:
+                     ["encode"], ["encode", "move", "15", "99", "1"], ["encode", "dance"],
+                     ["listen", "--seed", "1"], ["listen", "--request", "A W 5 75"], ["listen", "--auto", "--seed", "x"],
+                     ["connect", "h", "--auto", "--request", "A Q 5 75"], ["serial", "1", "--auto"], ["listen", "--pdn"],
+                     ["demo", "--seed", "-1"], ["bridge"], ["bridge", "listen:1"], ["bridge", "listen:0", "serial:1"],
+                     ["bridge", "tcp:1", "serial:1"], ["bridge", "connect:h", "serial:1"], ["bridge", "serial:1", "serial:1"],
+                     ["bridge", "listen:1", "serial:2", "--auto"]]:
             with self.subTest(args=args):
                 result = run(*args)
                 self.assertEqual(result.returncode, 2)
@@ -269,9 +434,11 @@ class CommandLineTest(unittest.TestCase):
                 self.assertTrue(result.stderr.startswith("kvnlink"), result.stderr)
 
     def test_nobody_listening(self):
-        result = run("connect", "127.0.0.1", "--port", str(free_port()))
-        self.assertEqual(result.returncode, 1)
-        self.assertIn("failed: code -3, refused or unreachable", result.stdout)
+        for args in [["connect", "127.0.0.1", "--port", str(free_port())],
+                     ["bridge", "connect:127.0.0.1:%d" % free_port(), "listen:%d" % free_port()]]:
+            result = run(*args)
+            self.assertEqual(result.returncode, 1)
+            self.assertIn("failed: code -3, refused or unreachable", result.stdout)
 
     def test_listen_gives_up_after_its_timeout(self):
         result = run("listen", "--port", str(free_port()), "--timeout", "1")
@@ -285,31 +452,22 @@ class CommandLineTest(unittest.TestCase):
 
 
 class DemoTest(unittest.TestCase):
-    def test_demo_plays_its_game(self):
-        result = run("demo", "--port", str(free_port()))
+    def test_demo_plays_a_whole_game(self):
+        pdn = os.path.join(SCRATCH.name, "demo.pdn")
+        result = run("demo", "--port", str(free_port()), "--pdn", pdn)
         self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
         lines = result.stdout.splitlines()
         self.assertEqual(lines[-1], "-- every message arrived as sent")
         sent = [l.split(" -> ", 1)[1] for l in lines if " -> " in l]
         received = [l.split(" <- ", 1)[1] for l in lines if " <- " in l]
-        self.assertEqual(len(sent), 10)
         self.assertEqual(sent, received)
-        self.assertEqual(sum(1 for l in lines if l.startswith("     +---")), 2)  # one board, two edges
-        kinds = {line.split()[0] for line in sent}
-        self.assertEqual(kinds, {"request", "accept", "move", "end", "chat", "back", "backaccept"})
-        self.assertTrue(any(" x" in line for line in sent))
-
-    def test_demo_json(self):
-        result = run("demo", "--port", str(free_port()), "--json")
-        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
-        objects = [json.loads(line) for line in result.stdout.splitlines()]
-        messages = [o for o in objects if "direction" in o]
-        self.assertEqual(len(messages), 20)
-        for sent, received in zip(messages[0::2], messages[1::2]):
-            self.assertEqual(sent.pop("direction"), "sent")
-            self.assertEqual(received.pop("direction"), "received")
-            self.assertEqual(sent.pop("slot") + received.pop("slot"), 1)
-            self.assertEqual(sent, received)
+        self.assertEqual([line.split()[0] for line in sent[:2]] + [sent[-1].split()[0]], ["request", "accept", "end"])
+        over = [l for l in lines if l.startswith("-- game over: ")]
+        self.assertEqual(len(over), 1)
+        self.assertTrue(sum(1 for l in lines if l.startswith("     +---")) >= 4)  # boards on the way and at the end
+        (tags, moves, comments), = pdn_games(pdn)
+        self.assertEqual(moves, [shown_move("-> " + l.split(" -> ", 1)[1]) for l in lines if " -> move" in l])
+        self.assertTrue(over[0].endswith(tags["Result"]))
 
 
 class CodecTest(unittest.TestCase):

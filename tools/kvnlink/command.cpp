@@ -19,6 +19,7 @@ const char *const help_text =
     "back NUMBER SIDE                               back request, NUMBER 1-999, SIDE W or Z\n"
     "backaccept CODE                                back accept, CODE 0-2\n"
     "raw WIRETEXT                                   a wire text, decoded and sent as the library re-encodes it\n"
+    "board                                          the position of the game being followed\n"
     "quit                                           disconnect and exit (so does end of input)\n"
     "help                                           this summary\n"
     "Names with spaces go in double quotes: accept \"Deep Blue\" 0";
@@ -185,6 +186,8 @@ Command build(const std::string &word, const std::vector<std::string> &a, const 
         else if (m.type == KVN_NONE) f.fail("the text must start with one of R A M E C B K");
     } else if (word == "quit" || word == "exit") {
         if (f.count(0, 0, "no fields")) c.kind = Command::Kind::quit;
+    } else if (word == "board") {
+        if (f.count(0, 0, "no fields")) c.kind = Command::Kind::board;
     } else if (word == "help") {
         c.kind = Command::Kind::help;
     } else {

@@ -9,7 +9,7 @@
 namespace kvnlink {
 
 struct Command {
-    enum class Kind { send, quit, help, empty, error };
+    enum class Kind { send, quit, help, board, empty, error };
     Kind kind = Kind::empty;
     kvn_message message{};
     std::string raw_text; // raw: the wire text as typed

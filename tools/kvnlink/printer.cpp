@@ -43,4 +43,39 @@ void Printer::error(const std::string &text) {
     else line("!! " + text);
 }
 
+void Printer::problem(const char *kind, const std::string &text, const std::function<void(Json &)> &fields) {
+    if (!json_) {
+        line("!! " + text);
+        return;
+    }
+    Json json;
+    json.add("kind", kind);
+    if (fields) fields(json);
+    line(json.add("text", text).str());
+}
+
+void Printer::board(const std::vector<std::string> &drawing, const std::string &fen, const std::string &squares,
+                    char side) {
+    if (json_) {
+        line(Json().add("kind", "board").add("fen", fen).add("squares", squares).add_char("side_to_move", side).str());
+        return;
+    }
+    for (const auto &row : drawing) line("     " + row);
+    line("     " + fen);
+}
+
+void Printer::relayed(const char *from, const char *to, const kvn_message &m, const std::string &verdict) {
+    if (json_) {
+        Json json;
+        json.add("direction", "relayed").add("from", from).add("to", to);
+        add_fields(json, m);
+        if (!verdict.empty()) json.add("verdict", verdict);
+        line(json.str());
+        return;
+    }
+    line(std::string(from) + " -> " + to + ": " + describe(m) + (verdict.empty() ? "" : " (" + verdict + ")"));
+    if (m.type == KVN_GAME_REQUEST)
+        for (const auto &row : draw_board(m.u.game_request.side_to_move, m.u.game_request.squares)) line("     " + row);
+}
+
 } // namespace kvnlink

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "format.h"
 
@@ -20,6 +21,12 @@ public:
     void message(bool sent, const kvn_message &message, bool with_board, int slot = -1);
     void status(const char *kind, const std::string &text, const std::function<void(Json &)> &fields = {});
     void error(const std::string &text);
+    // An "!!" line that is not a failure of kvnlink's own, e.g. an illegal move; in JSON its own kind.
+    void problem(const char *kind, const std::string &text, const std::function<void(Json &)> &fields = {});
+    // A drawn position (readable) or its FEN and squares (JSON).
+    void board(const std::vector<std::string> &drawing, const std::string &fen, const std::string &squares, char side);
+    // A message the bridge passed on from one link to the other; `verdict` empty when it is no judged move.
+    void relayed(const char *from, const char *to, const kvn_message &message, const std::string &verdict);
 
 private:
     void line(const std::string &text);

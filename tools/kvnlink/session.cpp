@@ -1,12 +1,14 @@
-// session.cpp - listen, connect and serial: open one link, then relay typed commands and arrivals.
+// session.cpp - listen, connect and serial: open one link, then relay typed commands and arrivals under the referee's eye.
 #include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "command.h"
+#include "link_open.h"
 #include "notify.h"
 #include "printer.h"
+#include "referee.h"
 #include "slot_guard.h"
+#include "sparring.h"
 #include "subcommands.h"
 #include "wire.h"
 
@@ -14,90 +16,70 @@ namespace kvnlink {
 
 namespace {
 
-using clock = std::chrono::steady_clock;
 constexpr int32_t slot = 0;
+// The referee's parties in a session: what this kvnlink sends, and what its peer does.
+constexpr int self = 0;
+constexpr int peer = 1;
+// After sending its game end, the sparring partner waits this long at most for
+// the peer's own end (or the link's loss) before it disconnects.
+constexpr int end_grace_ms = 3000;
 
-kvn_connect_role role_of(LinkOptions::Mode mode) {
-    switch (mode) {
-    case LinkOptions::Mode::listen: return KVN_ROLE_SERVER;
-    case LinkOptions::Mode::serial: return KVN_ROLE_SERIAL;
-    case LinkOptions::Mode::connect: break;
-    }
-    return KVN_ROLE_CLIENT;
-}
-
-bool timed_out(clock::time_point start, double limit_s) {
-    return limit_s >= 0 && std::chrono::duration<double>(clock::now() - start).count() >= limit_s;
-}
-
-int32_t open_link(const LinkOptions &o, EventSource &events, Printer &out) {
-    const int port = o.port == 0 ? KVN_DEFAULT_PORT : o.port;
-    const std::string where = "port " + std::to_string(port) + (o.ipv6 ? " (IPv6)" : " (IPv4)");
-    const auto connect = [&](const char *host) {
-        return o.ipv6 ? kvn_socket_connect6_ex(slot, host, events.window(), events.message(), port)
-                      : kvn_socket_connect_ex(slot, host, events.window(), events.message(), port);
-    };
-    const auto start = clock::now();
-    int32_t code = 0;
-    std::string what, done;
-    switch (o.mode) {
-    case LinkOptions::Mode::listen:
-        what = "listening on " + where;
-        done = "a peer connected on " + where;
-        out.status("waiting", "waiting for a peer on " + where, [&](Json &j) { j.add("port", port); });
-        // Each call waits about 500 ms for a peer and answers -1 if none came.
-        do code = connect(nullptr);
-        while (code == KVN_NO_PEER && !timed_out(start, o.timeout_s));
-        break;
-    case LinkOptions::Mode::connect:
-        what = "connecting to " + o.host + " " + where;
-        done = "connected to " + o.host + " " + where;
-        while ((code = connect(o.host.c_str())) == KVN_CONNECT_FAILED && !timed_out(start, o.retry_s))
-            std::this_thread::sleep_for(std::chrono::milliseconds(200)); // a pause between attempts, not a wait on anything
-        break;
-    case LinkOptions::Mode::serial:
-        what = "opening COM" + std::to_string(o.serial_port);
-        done = "COM" + std::to_string(o.serial_port) + " is open";
-        code = kvn_nulmodem_connect(slot, o.serial_port, events.window(), events.message());
-        break;
-    }
-    if (code == 0) {
-        out.status("connected", done);
-    } else {
-        out.error(what + " failed: code " + std::to_string(code) + ", " + kvn_connect_result_text(code, role_of(o.mode)));
-    }
-    return code;
-}
-
-void send(const Command &c, Printer &out) {
+void send(const Command &c, Printer &out, Referee &referee) {
     kvn_send_message(slot, &c.message);
     out.message(true, c.message, true);
+    referee.see(self, c.message);
     if (c.message.type == KVN_NONE || c.raw_text.empty()) return;
     const std::string wire = encode_wire(c.message);
     if (wire != c.raw_text)
         out.status("note", "the raw text went out re-encoded as " + quoted(wire), [&](Json &j) { j.add("wire", wire); });
 }
 
-int converse(EventSource &events, Printer &out) {
+void receive(Printer &out, Referee &referee, Sparring *player) {
+    kvn_message m{};
+    kvn_receive_message(slot, &m);
+    out.message(false, m, true);
+    referee.see(peer, m);
+    if (player) player->observe(peer, m);
+}
+
+// A typed move the referee objects to goes out only with --allow-illegal.
+bool refused(const Command &c, const LinkOptions &o, Printer &out, const Referee &referee) {
+    if (o.allow_illegal || c.message.type != KVN_MOVE) return false;
+    const std::string why = referee.objection(self, c.message.u.move);
+    if (why.empty()) return false;
+    const char side = referee.side_of(self) == draughts::Side::white ? 'W' : 'Z';
+    out.problem("refused", std::string("not sent: illegal move by ") + side + ": " + why +
+                               " (--allow-illegal sends such moves)",
+                [&](Json &j) { j.add("reason", why); });
+    return true;
+}
+
+int converse(const LinkOptions &o, EventSource &events, Printer &out, Referee &referee) {
     for (;;) {
         const Event e = events.next(-1);
         if (e.kind == Event::Kind::notification) {
             if (e.wparam == KVN_CONNECTION_LOST) {
                 out.status("connection_lost", "connection lost: the peer went away");
+                referee.close("a lost link");
                 return exit_link_lost;
             }
-            kvn_message m{};
-            kvn_receive_message(slot, &m);
-            out.message(false, m, true);
+            receive(out, referee, nullptr);
         } else if (e.kind == Event::Kind::end_of_input) {
             out.status("disconnected", "end of input, disconnected");
+            referee.close("the end of input");
             return exit_ok;
         } else if (e.kind == Event::Kind::line) {
             const Command c = parse_line(e.text);
             switch (c.kind) {
-            case Command::Kind::send: send(c, out); break;
+            case Command::Kind::send:
+                if (!refused(c, o, out, referee)) send(c, out, referee);
+                break;
             case Command::Kind::error: out.error(c.error); break;
-            case Command::Kind::quit: out.status("disconnected", "disconnected"); return exit_ok;
+            case Command::Kind::quit:
+                out.status("disconnected", "disconnected");
+                referee.close("quit");
+                return exit_ok;
+            case Command::Kind::board: referee.print_board(); break;
             case Command::Kind::help: {
                 const char *text = command_help();
                 for (const char *end; (end = std::strchr(text, '\n')) != nullptr; text = end + 1)
@@ -111,14 +93,54 @@ int converse(EventSource &events, Printer &out) {
     }
 }
 
+// --auto: no typed commands; kvnlink answers the peer by itself until a game end goes by.
+int spar(const LinkOptions &o, EventSource &events, Printer &out, Referee &referee) {
+    const std::uint64_t seed = o.seed ? *o.seed
+                                      : static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+    out.status("sparring", "playing by itself, seed " + std::to_string(seed),
+               [&](Json &j) { j.add_raw("seed", std::to_string(seed)); });
+    Sparring player(referee, self, seed, o.request);
+    const auto play_on = [&] {
+        while (const auto m = player.next()) {
+            Command c;
+            c.message = *m;
+            send(c, out, referee);
+            player.observe(self, *m);
+        }
+    };
+    play_on();
+    while (!player.done()) {
+        const Event e = events.next(-1);
+        if (e.kind != Event::Kind::notification) continue;
+        if (e.wparam == KVN_CONNECTION_LOST) {
+            out.status("connection_lost", "connection lost: the peer went away");
+            referee.close("a lost link");
+            return exit_link_lost;
+        }
+        receive(out, referee, &player);
+        play_on();
+    }
+    // Waiting for the peer's end (or its leaving) also gives the own end time to go out.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(end_grace_ms);
+    while (!player.end_received()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const Event e = left.count() > 0 ? events.next(static_cast<int>(left.count())) : Event{};
+        if (e.kind != Event::Kind::notification || e.wparam == KVN_CONNECTION_LOST) break;
+        receive(out, referee, &player);
+    }
+    out.status("disconnected", "the game is over, disconnected");
+    return exit_ok;
+}
+
 } // namespace
 
 int run_link(const LinkOptions &options) {
     Printer out(options.json);
-    EventSource events(true);
+    EventSource events(!options.auto_play);
     SlotGuard guard(slot); // declared after events: the link ends before its notification target
-    if (open_link(options, events, out) != 0) return exit_failed;
-    return converse(events, out);
+    if (open_link(slot, options, events, out) != 0) return exit_failed;
+    Referee referee(out, options.pdn);
+    return options.auto_play ? spar(options, events, out, referee) : converse(options, events, out, referee);
 }
 
 } // namespace kvnlink

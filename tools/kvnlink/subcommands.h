@@ -1,8 +1,12 @@
 // subcommands.h - kvnlink's subcommands, each returning the process exit code.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "kvn.h"
 
 namespace kvnlink {
 
@@ -22,6 +26,27 @@ struct LinkOptions {
     double retry_s = 0;        // connect: keep retrying a refused connection this long
     int serial_port = 1;       // serial: COM1..COM9
     bool json = false;
+    std::string pdn;           // append every game to this PDN file (empty: none)
+    bool allow_illegal = false; // send typed moves the referee objects to
+    bool auto_play = false;    // play by itself (listen and connect)
+    std::optional<std::uint64_t> seed;     // auto: the random choices' seed (none: from the clock)
+    std::optional<kvn_message> request;    // auto: the game request to send first
+};
+
+// The two ends A and B of a bridge, each a link of its own (with its --timeout or --retry).
+struct BridgeOptions {
+    LinkOptions ends[2];
+    std::string names[2] = {"A", "B"};
+    std::string specs[2]; // as written on the command line
+    std::string pdn;
+    bool json = false;
+};
+
+struct DemoOptions {
+    int port = 0;
+    bool json = false;
+    std::uint64_t seed = 0;
+    std::string pdn; // empty: kvnlink-demo.pdn in the temporary directory, replaced
 };
 
 struct PerftOptions {
@@ -32,7 +57,8 @@ struct PerftOptions {
 
 int run_link(const LinkOptions &options);
 int run_perft(const PerftOptions &options);
-int run_demo(int port, bool json);
+int run_demo(const DemoOptions &options);
+int run_bridge(const BridgeOptions &options);
 int run_decode(const std::string &text, bool json);
 int run_encode(const std::vector<std::string> &words, bool json);
 

@@ -1,0 +1,78 @@
+// game.h - a game as a referee follows it: every claimed move judged, the
+// legal ones (and the illegal ones that can be carried out) played, and the
+// result by the rules: a side with no legal move has lost, and a long run of
+// king moves without a capture is a draw.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "draughts/position.h"
+
+namespace draughts {
+
+enum class Result : std::uint8_t { unfinished, white_wins, black_wins, draw };
+
+// As PDN writes it: "*", "2-0", "0-2", "1-1".
+const char *result_text(Result result);
+
+// 25 moves by each side in a row, all made by kings and none taking a piece,
+// draw the game: the count of such plies that ends it.
+inline constexpr int drawing_king_plies = 50;
+
+// What the referee made of one claimed move.  `why` is empty for a legal move.
+struct Verdict {
+    bool legal = false;
+    bool played = false; // legal, or illegal but possible on the board (move_check.h)
+    std::string why;
+};
+
+// One claimed move as it was judged, with the position it was claimed in.
+struct Ply {
+    Side side;
+    Move move;
+    Verdict verdict;
+    Position before;
+};
+
+class Game {
+public:
+    Game() : Game(Position::initial()) {}
+    explicit Game(const Position &start);
+
+    // Why `side` may not play `move` now (empty when it may), without playing it.
+    std::string objection(Side side, const Move &move) const;
+
+    // Judges the move, records it, and plays it when legal or at least
+    // possible.  A move out of turn or after the end is recorded, not played.
+    // A move that cannot even be carried out ends the following of the game:
+    // from then on the position is unknown, and claims are ignored.
+    Verdict claim(Side side, const Move &move);
+
+    // Stops following the game, for a reason outside the moves (a take-back).
+    void stop(const std::string &reason);
+
+    const Position &start() const { return start_; }
+    const Position &position() const { return position_; }
+    const std::vector<Ply> &plies() const { return plies_; }
+    Result result() const { return result_; }
+    bool following() const { return stop_reason_.empty(); }
+    const std::string &stop_reason() const { return stop_reason_; }
+    int king_plies() const { return king_plies_; }
+
+    // How a finished game ended: "Z has no legal move" or the draw rule.
+    std::string how_it_ended() const;
+
+private:
+    Position start_;
+    Position position_;
+    std::vector<Ply> plies_;
+    Result result_ = Result::unfinished;
+    int king_plies_ = 0;
+    std::string stop_reason_;
+};
+
+// The result of a position reached with `king_plies` king moves in a row.
+Result result_of(const Position &position, int king_plies);
+
+} // namespace draughts

@@ -1,0 +1,57 @@
+// referee.h - follows the game that a request and its accept start, judges every move, and keeps its record.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "draughts/game.h"
+#include "kvn.h"
+#include "printer.h"
+
+namespace kvnlink {
+
+// The two ends of an exchange are parties 0 and 1: in a session, this kvnlink
+// (what it sends) and its peer (what it receives); in a bridge, its two links.
+class Referee {
+public:
+    // `pdn_path` empty: no record is written.
+    Referee(Printer &out, std::string pdn_path);
+    ~Referee();
+    Referee(const Referee &) = delete;
+    Referee &operator=(const Referee &) = delete;
+
+    // A message that went by from `party`.  For a move of the followed game,
+    // the verdict (already reported on an "!!" line when illegal).
+    std::optional<draughts::Verdict> see(int party, const kvn_message &message);
+
+    // Why `party` may not send this move now; empty when it may, or when no game is followed.
+    std::string objection(int party, const kvn_move &move) const;
+
+    // Ends the followed game here (a lost link, the end of input), writing its record.
+    void close(const std::string &why);
+
+    void print_board() const;
+
+    // The followed game, or null; the side `party` plays in it.
+    const draughts::Game *game() const;
+    draughts::Side side_of(int party) const;
+
+private:
+    struct Followed;
+    void start(int accepting_party, const kvn_message &accept);
+    void report(int party, const kvn_move &move, const draughts::Verdict &v);
+    void report_end();
+    void write_record();
+
+    Printer &out_;
+    std::string pdn_path_;
+    std::optional<kvn_message> request_;  // the request still waiting for its accept
+    int requester_ = 0;
+    std::unique_ptr<Followed> game_;
+};
+
+// kvnlink's moves as records: time 0 (kvnlink gives the field no meaning), taken squares in ascending order.
+kvn_message move_message(const draughts::Move &move);
+
+} // namespace kvnlink

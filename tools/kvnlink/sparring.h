@@ -1,0 +1,60 @@
+// sparring.h - kvnlink playing a game by itself: it accepts or sends a request, answers
+// every move with a legal move chosen at random, and sends a game end when the game is over.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "kvn.h"
+#include "referee.h"
+
+namespace kvnlink {
+
+// splitmix64: a fixed, portable generator, so that a seed gives the same game
+// with every compiler and standard library.
+class SplitMix64 {
+public:
+    explicit SplitMix64(std::uint64_t seed) : state_(seed) {}
+    std::uint64_t next() {
+        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+
+private:
+    std::uint64_t state_;
+};
+
+// Decides what one party sends next; the referee, shared with whatever else
+// watches the exchange, knows the game.  kvnlink's own conventions, as the
+// record leaves these numbers to the two programs: it accepts with code 0,
+// moves with time 0 and ends a game with reason 0 and stop code 0.
+class Sparring {
+public:
+    // `request`: a game request to send first (else it waits for one and accepts it).
+    Sparring(const Referee &referee, int party, std::uint64_t seed, std::optional<kvn_message> request);
+
+    // Every message that went by, sent by either party, after the referee saw it.
+    void observe(int party, const kvn_message &message);
+
+    // The next message this party should send, if any.
+    std::optional<kvn_message> next();
+
+    // The game end has been sent or received: the session is over.
+    bool done() const { return end_sent_ || end_received_; }
+    bool end_received() const { return end_received_; }
+
+private:
+    const Referee &referee_;
+    int party_;
+    SplitMix64 random_;
+    std::optional<kvn_message> request_;
+    bool request_sent_ = false;
+    bool must_accept_ = false;
+    bool playing_ = false; // a game was started with this party in it
+    bool end_sent_ = false;
+    bool end_received_ = false;
+};
+
+} // namespace kvnlink

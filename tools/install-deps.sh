@@ -99,24 +99,24 @@ try_install() {
     done
 }
 
-if [ -n "$missing_needed" ]; then
-    echo "installing:$missing_needed"
-    failed=$(try_install "$missing_needed" | tr '\n' ' ' | sed 's/ $//')
-    if [ -n "$failed" ]; then
-        tail -n 5 "$errors" >&2 || true
-        banner "install-deps: cannot install needed package(s): $failed" \
-               "The build and tests need them; nothing more can be done until apt-get can install them."
-        exit 1
-    fi
-fi
+# install_group LABEL PACKAGES: installs them; prints the ones that could not
+# be installed, after the tail of apt-get's complaint.
+install_group() {
+    [ -n "$2" ] || return 0
+    echo "installing$1:$2" >&2
+    failed=$(try_install "$2" | tr '\n' ' ' | sed 's/ $//')
+    [ -z "$failed" ] || { tail -n 4 "$errors" >&2 || true; echo "$failed"; }
+}
 
-if [ -n "$missing_optional" ]; then
-    echo "installing (optional):$missing_optional"
-    failed=$(try_install "$missing_optional" | tr '\n' ' ' | sed 's/ $//')
-    if [ -n "$failed" ]; then
-        tail -n 3 "$errors" >&2 || true
-        banner "SKIPPING: optional package(s) $failed could not be installed (the Debian mirror may be out of step)." \
-               "The run goes on; the tests that need them are skipped and counted in the summary at the end."
-    fi
+failed=$(install_group "" "$missing_needed")
+if [ -n "$failed" ]; then
+    banner "install-deps: cannot install needed package(s): $failed" \
+           "The build and tests need them; nothing more can be done until apt-get can install them."
+    exit 1
+fi
+failed=$(install_group " (optional)" "$missing_optional")
+if [ -n "$failed" ]; then
+    banner "SKIPPING: optional package(s) $failed could not be installed (the Debian mirror may be out of step)." \
+           "The run goes on; the tests that need them are skipped and counted in the summary at the end."
 fi
 exit 0

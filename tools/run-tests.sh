@@ -20,9 +20,6 @@ export KVN_DEPS_DONE=1 # the parts' own dependency checks are done
 summary=$results/summary.txt
 started=$(date +%s)
 
-# count PATTERN FILE: the sum of the first number on every matching line.
-count() { grep -E "$1" "$2" | sed -E 's/^[^0-9]*([0-9]+).*/\1/' | awk '{ s += $1 } END { print s + 0 }'; }
-
 # ctest_counts LOG: passed failed skipped from CTest's own summary lines.
 ctest_counts() {
     local total failed skipped
@@ -30,11 +27,6 @@ ctest_counts() {
     failed=$(sed -nE 's/.*tests passed, ([0-9]+) tests? failed out of.*/\1/p' "$1" | awk '{ s += $1 } END { print s + 0 }')
     skipped=$(grep -cE '^[[:space:]]+[0-9]+ - .* \((Skipped|Disabled)\)$' "$1")
     echo "$((total - failed - skipped)) $failed $skipped"
-}
-
-# gtest_counts LOG: passed failed skipped from GoogleTest's summary lines.
-gtest_counts() {
-    echo "$(count '^\[  PASSED  \] [0-9]+ test' "$1") $(count '^\[  FAILED  \] [0-9]+ tests?, listed below' "$1") $(count '^\[  SKIPPED \] [0-9]+ test' "$1")"
 }
 
 # part NAME KIND NOTE -- COMMAND...: runs COMMAND, keeps its output, records the counts.
@@ -48,7 +40,6 @@ part() {
     rc=${PIPESTATUS[0]}
     case $kind in
     ctest) counts=$(ctest_counts "$log") ;;
-    gtest) counts=$(gtest_counts "$log") ;;
     fuzz) counts="$(grep -c '^== fuzz: ' "$log") 0 0" ;;
     steps) counts="$(grep -c '^== ok: ' "$log") 0 0" ;;
     esac
@@ -64,7 +55,7 @@ part() {
 
 part native ctest "" -- $MAKE --no-print-directory test-native
 part "ASan+UBSan" ctest "" -- $MAKE --no-print-directory test-asan
-part TSan gtest "" -- $MAKE --no-print-directory test-tsan
+part TSan ctest "" -- $MAKE --no-print-directory test-tsan
 part fuzz fuzz "targets, ${FUZZ_SECONDS:-45}s each" -- $MAKE --no-print-directory fuzz-smoke
 part "win64 under Wine" ctest "" -- $MAKE --no-print-directory test-win64
 win32_note=""

@@ -17,6 +17,7 @@ constexpr uint32_t close_guard_wait_ms = 20;
 void CLinkLife::start(Worker sender, Worker receiver) {
     stop_flag_ = 0;
     finishing_ = false;
+    lost_ = false;
     guard_taken_ = false; // a fresh run of the link has not been torn down
     sender_waited_for_ = false;
     if (!start_one(sender, sender_semaphore_)) {
@@ -65,6 +66,7 @@ void CLinkLife::raise_stop() {
 }
 
 void CLinkLife::lost() {
+    lost_ = true; // before the stop flag, so a worker that sees the stop knows why
     raise_stop();
     ++loss_threads_;
     // Should no thread be had, nothing is torn down or posted now; the

@@ -44,6 +44,8 @@ public:
     // Set by kvn_disconnect before the stop: the sender ends once the send
     // queue is empty, and arrivals are no longer handed to the host.
     bool finishing() const { return finishing_.load(); }
+    // Set with the stop flag when a worker met a dead link (not by close).
+    bool was_lost() const { return lost_.load(); }
     // A worker's 100 ms poll, cut short when finishing or stopping begins.
     void pause(uint32_t milliseconds);
     // A worker's last act: gives back its semaphore.
@@ -76,6 +78,7 @@ private:
     CConnection &link_;
     std::atomic<uint32_t> stop_flag_{0};
     std::atomic<bool> finishing_{false};
+    std::atomic<bool> lost_{false};
     std::atomic<bool> guard_taken_{false};
     std::unique_ptr<platform::Semaphore> sender_semaphore_;
     std::unique_ptr<platform::Semaphore> receiver_semaphore_;

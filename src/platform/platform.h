@@ -88,13 +88,6 @@ void socket_shutdown_send(Socket s);
 // away bytes of ours the peer has not read yet).
 void socket_discard_input(Socket s);
 
-// Teardown of a live link is two steps, so that a worker still inside a
-// socket call never meets a descriptor number that was reused meanwhile:
-// socket_stop makes every further call on the socket fail or end at once,
-// socket_release frees it once no worker can touch it.
-void socket_stop(Socket s);
-void socket_release(Socket s);
-
 // ---- serial ports -----------------------------------------------------------
 
 using Port = intptr_t;

@@ -150,10 +150,4 @@ void socket_discard_input(Socket s) {
         if (recv(to_fd(s), buffer, sizeof buffer, MSG_DONTWAIT) <= 0) break;
 }
 
-void socket_stop(Socket s) {
-    if (s >= 0) shutdown(to_fd(s), SHUT_RDWR);
-}
-
-void socket_release(Socket s) { socket_close(s); }
-
 } // namespace kvn::platform

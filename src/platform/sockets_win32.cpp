@@ -139,14 +139,4 @@ void socket_discard_input(Socket s) {
         if (recv(to_handle(s), buffer, sizeof buffer, 0) <= 0) break;
 }
 
-// Shutting both directions down makes a worker's next send or recv fail (or
-// see the end of the stream) at once, as closing would, but the handle stays
-// ours until both workers are gone: a worker can never reach a handle that
-// Windows has meanwhile given to another link.
-void socket_stop(Socket s) {
-    if (s != invalid_socket) shutdown(to_handle(s), SD_BOTH);
-}
-
-void socket_release(Socket s) { socket_close(s); }
-
 } // namespace kvn::platform

@@ -57,7 +57,12 @@ bool CConnSocket::send_whole(const char *bytes, size_t length) {
 void CConnSocket::run_receiver() {
     FrameBuffer frames;
     MsgText received;
-    while (!life_.stopping()) {
+    for (;;) {
+        // When the sender met the dead link, what the peer sent before it
+        // went is still taken in and told, in one last pass that ends where
+        // the bytes do; wParam 100 follows it.  A close ends at once.
+        const bool last_pass = life_.stopping();
+        if (last_pass && !life_.was_lost()) break;
         // Once the host is disconnecting, arrivals are read (so that the
         // close is not a reset) but no longer queued or notified.
         const bool closing = life_.finishing();
@@ -73,13 +78,14 @@ void CConnSocket::run_receiver() {
                 held_back = !deliver(received);
                 return !held_back;
             },
-            [this] { return !life_.stopping(); });
+            [this] { return !life_.stopping() || life_.was_lost(); });
         if (held_back) { // read nothing more: TCP's own flow control holds the peer
+            if (last_pass) break;
             life_.pause(poll_interval_ms);
             continue;
         }
         if (frames.full()) { // a peer that never terminates its text
-            life_.lost();
+            if (!last_pass) life_.lost();
             break;
         }
         reset_net_error();
@@ -87,9 +93,11 @@ void CConnSocket::run_receiver() {
         if (result > 0) {
             frames.added(static_cast<size_t>(result));
         } else if (result < 0 && last_net_error() == NetError::would_block) {
+            if (last_pass) break;
             life_.pause(poll_interval_ms);
         } else { // 0: the peer closed; anything else: the socket failed
-            if (!closing) life_.lost(); // while closing, the sender may still finish
+            // While closing, the sender may still finish; after a loss, it is told already.
+            if (!closing && !last_pass) life_.lost();
             break;
         }
     }
@@ -109,10 +117,12 @@ void CConnSocket::close() {
 }
 
 void CConnSocket::release_link() {
-    // Closing with unread bytes would be a reset, which can make the peer
-    // throw away the last texts it has not read yet.
+    // Both workers are gone, so no socket call of theirs can meet the handle
+    // number once the system hands it out again.  Closing with unread bytes
+    // would be a reset, which can make the peer throw away the last texts it
+    // has not read yet.
     socket_discard_input(link_socket_);
-    socket_release(link_socket_);
+    socket_close(link_socket_);
 }
 
 } // namespace kvn

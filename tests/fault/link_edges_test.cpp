@@ -103,7 +103,7 @@ TEST_F(Edges, DisconnectFirstDeliversFiftyMovesAndTheGameEndInBothRoles) {
 
 TEST_F(Edges, FloodingPeerIsHeldBackUntilTheHostFetchesAndNothingIsLost) {
     RawPeer peer;
-    RecordingWindow window;
+    RecordingWindow &window = windows[0]; // outlives the link, which TearDown closes
     open_client(peer, window, free_port());
     ProcessCounts before;
     std::string why_not;
@@ -147,7 +147,7 @@ TEST_F(Edges, FloodingPeerIsHeldBackUntilTheHostFetchesAndNothingIsLost) {
 }
 
 TEST_F(Edges, KeepAliveFindsAVanishedPeerWithinAboutAMinuteInBothRoles) {
-    RecordingWindow window;
+    RecordingWindow &window = windows[0]; // outlives both links, which TearDown closes
     const uint16_t port = free_port();
     RawPeer server_peer;
     open_client(server_peer, window, port);

@@ -29,9 +29,13 @@
  * fetch it all the same).  `message` is the number the host passed to the
  * connect function, returned unchanged.  When a TCP link
  * is lost (peer closed, socket error, or garbage without a terminator) it posts
- * wparam = KVN_CONNECTION_LOST (100) once; by then the link's queues are empty
- * and anything sent later is discarded; the slot stays occupied until
- * kvn_disconnect.  A serial link never reports a loss.
+ * wparam = KVN_CONNECTION_LOST (100) once, after the notifications of every
+ * message that arrived before the loss; those messages stay fetchable until
+ * kvn_disconnect.  What was still waiting to be sent is discarded, and so is
+ * anything sent later; the slot stays occupied until kvn_disconnect.  Keep-alive
+ * reports a peer whose machine or cable is gone after about a minute of
+ * silence; a peer program that hangs while its system runs is not noticed
+ * (there is no heartbeat at game level).  A serial link never reports a loss.
  * On Windows the notification is a PostMessageA to the host's HWND (choose a
  * message number from WM_APP on).  On other systems it is a call of
  * window->post(window, message, wparam, lparam) made from one of the library's
@@ -42,6 +46,26 @@
  * several slots, and must not call any kvn_ function (kvn_disconnect would
  * wait for the very thread that runs post); its outcome is ignored.  A null
  * window posts nothing; received messages can still be fetched.
+ *
+ * A host that stops fetching is not flooded: a link holds at most 2000
+ * unfetched messages (with their notifications: on Windows three such links
+ * still leave room in a thread's posted-message queue of 10,000).  At that
+ * point it stops reading; TCP then holds the peer back, and a serial peer
+ * simply retries.  Nothing is dropped; reading resumes as the host fetches.
+ *
+ * Reusing a slot: notifications of the old link can still be waiting in the
+ * host's own queue after kvn_disconnect has returned (on Windows, a wparam 100
+ * posted just before the disconnect, for one).  Before connecting the slot
+ * again, either remove them (PeekMessage with PM_REMOVE for your message
+ * number, keeping those of other slots; with a kvn_window, from your own
+ * queue), or let your loop handle everything already queued while it ignores
+ * the notifications of a disconnected slot.  Otherwise an old wparam 100 would
+ * seem to end the new link.
+ *
+ * Out of memory: when the system has no memory or no thread left for a new
+ * link, the connect function fails with the C++ runtime's allocation failure
+ * (std::bad_alloc) and leaves the slot as it was.  No other exception leaves
+ * the library, and the library's own threads never end the process.
  */
 #ifndef KVN_H
 #define KVN_H
@@ -253,10 +277,17 @@ typedef struct kvn_window {
 typedef kvn_window *kvn_window_handle;
 #endif
 
-/* Ends the link in `slot` and frees the slot.  Returns once the link's worker
- * threads have ended; discards unsent and unfetched messages and posts
- * nothing.  A free or invalid slot is ignored, so a second call is harmless.
- * (ordinal 1) */
+/* Ends the link in `slot` and frees the slot.  First the link sends what was
+ * queued with kvn_send_message, the message in flight included, for at most
+ * about one second (TCP) or two (serial, through the peer's echoes), so a
+ * game's last move and game end reach the peer; a TCP link then ends its
+ * sending side before it closes, so the peer gets every byte and then the
+ * end of the stream, even while bytes from the peer are still unread here.
+ * With nothing queued it returns within milliseconds (a serial link within
+ * about 300 ms); after a lost link, at once.  Returns once the link's worker
+ * threads have ended; unfetched messages, and any that arrive meanwhile, are
+ * discarded, and nothing is posted for them or for the disconnect.  A free
+ * or invalid slot is ignored, so a second call is harmless. (ordinal 1) */
 KVN_API void KVN_CALL kvn_disconnect(int32_t slot);
 
 /* Opens a null-modem link on serial port COM1..COM9 (`port` 1..9; any other

@@ -2,10 +2,10 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 #include "core/msg_queue.h"
-#include "platform/platform.h"
 
 namespace kvn {
 
@@ -13,6 +13,14 @@ inline constexpr uintptr_t connection_lost_code = 100;
 
 class CConnection {
 public:
+    // How many received texts a link holds for the host before its receiver
+    // stops reading.  Every one of them has a notification posted, and on
+    // Windows posted messages wait in the host thread's queue, which holds
+    // 10,000 and is shared by the three slots: three full links take 6,000
+    // of it and leave the host's own messages room.  A game has a few
+    // hundred messages at most, so no honest peer comes near it.
+    static constexpr size_t received_limit = 2000;
+
     CConnection() = default;
     CConnection(const CConnection &) = delete;
     CConnection &operator=(const CConnection &) = delete;
@@ -20,15 +28,20 @@ public:
 
     // Establishes the link and starts its workers: 0 or a negative code.
     virtual int32_t open() = 0;
-    // Stops the workers, empties both queues, releases the link.
+    // Lets the sender send what is queued (for a bounded time), then stops
+    // the workers, empties both queues and releases the link.
     virtual void close() = 0;
 
     bool is_open() const { return (open_flag.load() & 1u) != 0; }
 
     // Takes a fully built received text: queues a copy, then tells the host.
-    void deliver(const MsgText &text);
+    // false, with nothing queued or posted, when no memory could be had for
+    // it; the receiver then keeps it and tries again later.
+    bool deliver(const MsgText &text);
     // Posts (window, message, wparam, slot); nothing when the window is null.
     void notify(uintptr_t wparam) const;
+    // The host has this many texts unfetched: the receiver takes no more.
+    bool receive_queue_full() const { return receive_queue.size() >= received_limit; }
 
     std::atomic<uint32_t> open_flag{0};
     CMsgQueue send_queue;
@@ -38,13 +51,10 @@ public:
     uint32_t notification_message = 0;
     int32_t slot_number = 0;
 
-protected:
-    // Starts entry(self) on a thread of its own.  Each worker holds its
-    // semaphore for its whole run; it is taken here, on the worker's behalf,
-    // before the thread exists, so a teardown that comes before the thread
-    // has begun still waits for it.  A thread that cannot start leaves
-    // nothing to wait for; the link then runs without that worker.
-    static bool start_worker(void (*entry)(void *), void *self, platform::Semaphore &held_for_it);
+private:
+    friend class CLinkLife;
+    // Frees the socket or port once neither worker can touch it any more.
+    virtual void release_link() = 0;
 };
 
 } // namespace kvn

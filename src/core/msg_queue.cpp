@@ -42,4 +42,9 @@ bool CMsgQueue::empty() const {
     return items_.empty();
 }
 
+size_t CMsgQueue::size() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return items_.size();
+}
+
 } // namespace kvn

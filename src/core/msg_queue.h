@@ -26,6 +26,7 @@ public:
     bool pop(MsgText &out); // false, and out untouched, when empty
     void clear();           // drops the queued texts and the kept nodes
     bool empty() const;
+    size_t size() const;
 
 private:
     using List = std::list<MsgText>;

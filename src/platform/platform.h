@@ -15,7 +15,8 @@ namespace kvn::platform {
 
 void sleep_ms(uint32_t milliseconds);
 
-// Starts entry(argument) on a new detached thread with the default stack.
+// Starts entry(argument) on a new detached thread with the default stack;
+// false, never an exception, when no thread (or no memory for it) can be had.
 bool start_thread(void (*entry)(void *), void *argument);
 
 // A semaphore of initial and maximum count 1.
@@ -69,20 +70,23 @@ bool socket_listen(Socket s, int backlog);
 // An accepted socket is always non-blocking, like the listener it came from.
 Socket socket_accept(Socket listener);
 bool socket_set_nonblocking(Socket s);
-bool socket_set_keepalive(Socket s);
+// Switches keep-alive on (false if that fails), then asks for the first probe
+// after idle_s quiet seconds and `probes` probes interval_s apart, where the
+// system lets a program choose (a system that does not keeps its own).
+bool socket_set_keepalive(Socket s, uint32_t idle_s, uint32_t interval_s, uint32_t probes);
 // Results: bytes moved, 0 for an orderly close (recv), -1 on error.
 long socket_send(Socket s, const char *data, size_t length);
 long socket_recv(Socket s, char *buffer, size_t capacity);
 // Waits until the socket can take more bytes, at most timeout_ms.
 void socket_wait_writable(Socket s, uint32_t timeout_ms);
 void socket_close(Socket s);
-
-// Teardown of a live link is two steps, so that a worker still inside a
-// socket call never meets a descriptor number that was reused meanwhile:
-// socket_stop makes every further call on the socket fail or end at once,
-// socket_release frees it once no worker can touch it.
-void socket_stop(Socket s);
-void socket_release(Socket s);
+// Ends our sending direction: the peer gets every byte sent so far, then
+// the end of the stream.
+void socket_shutdown_send(Socket s);
+// Reads and drops what has arrived and not been read, so that closing the
+// socket afterwards is an orderly close and not a reset (which would throw
+// away bytes of ours the peer has not read yet).
+void socket_discard_input(Socket s);
 
 // ---- serial ports -----------------------------------------------------------
 

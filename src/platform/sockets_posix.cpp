@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -110,9 +111,14 @@ bool socket_set_nonblocking(Socket s) {
     return flags >= 0 && fcntl(to_fd(s), F_SETFL, flags | O_NONBLOCK) == 0;
 }
 
-bool socket_set_keepalive(Socket s) {
+bool socket_set_keepalive(Socket s, uint32_t idle_s, uint32_t interval_s, uint32_t probes) {
     int32_t on = 1;
-    return setsockopt(to_fd(s), SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on) == 0;
+    if (setsockopt(to_fd(s), SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on) != 0) return false;
+    const int idle = static_cast<int>(idle_s), interval = static_cast<int>(interval_s), count = static_cast<int>(probes);
+    setsockopt(to_fd(s), IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+    setsockopt(to_fd(s), IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+    setsockopt(to_fd(s), IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count);
+    return true;
 }
 
 long socket_send(Socket s, const char *data, size_t length) {
@@ -133,10 +139,15 @@ void socket_close(Socket s) {
     if (s >= 0) close(to_fd(s));
 }
 
-void socket_stop(Socket s) {
-    if (s >= 0) shutdown(to_fd(s), SHUT_RDWR);
+void socket_shutdown_send(Socket s) {
+    if (s >= 0) shutdown(to_fd(s), SHUT_WR);
 }
 
-void socket_release(Socket s) { socket_close(s); }
+void socket_discard_input(Socket s) {
+    // Bounded, so a peer that never stops sending cannot hold us here.
+    char buffer[4096];
+    for (int round = 0; s >= 0 && round < 256; ++round)
+        if (recv(to_fd(s), buffer, sizeof buffer, MSG_DONTWAIT) <= 0) break;
+}
 
 } // namespace kvn::platform

@@ -95,9 +95,16 @@ bool socket_set_nonblocking(Socket s) {
     return ioctlsocket(to_handle(s), static_cast<long>(FIONBIO), &on) == 0;
 }
 
-bool socket_set_keepalive(Socket s) {
+bool socket_set_keepalive(Socket s, uint32_t idle_s, uint32_t interval_s, uint32_t) {
     int32_t on = 1;
-    return setsockopt(to_handle(s), SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char *>(&on), sizeof on) == 0;
+    if (setsockopt(to_handle(s), SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char *>(&on), sizeof on) != 0)
+        return false;
+    // Windows sends 10 probes (since Vista) and lets a program set only the
+    // two times, in milliseconds.
+    tcp_keepalive timing{1, idle_s * 1000u, interval_s * 1000u};
+    DWORD returned = 0;
+    WSAIoctl(to_handle(s), SIO_KEEPALIVE_VALS, &timing, sizeof timing, nullptr, 0, &returned, nullptr, nullptr);
+    return true;
 }
 
 long socket_send(Socket s, const char *data, size_t length) {
@@ -120,14 +127,16 @@ void socket_close(Socket s) {
     if (s != invalid_socket) closesocket(to_handle(s));
 }
 
-// Shutting both directions down makes a worker's next send or recv fail (or
-// see the end of the stream) at once, as closing would, but the handle stays
-// ours until both workers are gone: a worker can never reach a handle that
-// Windows has meanwhile given to another link.
-void socket_stop(Socket s) {
-    if (s != invalid_socket) shutdown(to_handle(s), SD_BOTH);
+void socket_shutdown_send(Socket s) {
+    if (s != invalid_socket) shutdown(to_handle(s), SD_SEND);
 }
 
-void socket_release(Socket s) { socket_close(s); }
+void socket_discard_input(Socket s) {
+    // The socket is non-blocking; bounded, so a peer that never stops
+    // sending cannot hold us here.
+    char buffer[4096];
+    for (int round = 0; s != invalid_socket && round < 256; ++round)
+        if (recv(to_handle(s), buffer, sizeof buffer, 0) <= 0) break;
+}
 
 } // namespace kvn::platform

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <new>
 
 #include "kvn.h"
 #include "platform/platform.h"
@@ -41,7 +42,8 @@ struct BinarySemaphore {
 } // namespace
 
 bool start_thread(void (*entry)(void *), void *argument) {
-    auto start = std::make_unique<ThreadStart>(ThreadStart{entry, argument});
+    std::unique_ptr<ThreadStart> start(new (std::nothrow) ThreadStart{entry, argument});
+    if (!start) return false;
     pthread_attr_t attributes;
     if (pthread_attr_init(&attributes) != 0) return false;
     pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);

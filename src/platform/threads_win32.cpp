@@ -29,7 +29,8 @@ unsigned __stdcall run_thread(void *raw) {
 } // namespace
 
 bool start_thread(void (*entry)(void *), void *argument) {
-    auto start = std::make_unique<ThreadStart>(ThreadStart{entry, argument});
+    std::unique_ptr<ThreadStart> start(new (std::nothrow) ThreadStart{entry, argument});
+    if (!start) return false;
     // The runtime's own thread start, so the C runtime is set up for the thread.
     const uintptr_t thread = _beginthreadex(nullptr, 0, run_thread, start.get(), 0, nullptr);
     if (thread == 0) return false;

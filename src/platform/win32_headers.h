@@ -14,5 +14,6 @@
 // clang-format off
 #include <winsock2.h>
 #include <ws2tcpip.h>
+#include <mstcpip.h>
 #include <windows.h>
 // clang-format on

@@ -1,12 +1,12 @@
 // conn_nulmodem.h - CConnNulmodem: a link over a null-modem cable on COM1..COM9.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <random>
 
 #include "core/connection.h"
+#include "core/link_life.h"
 #include "platform/platform.h"
 
 namespace kvn {
@@ -17,9 +17,14 @@ public:
     explicit CConnNulmodem(int32_t port_number);
     ~CConnNulmodem() override;
 
+    // How long kvn_disconnect lets the sender go on with what is queued:
+    // with the stop that follows, about two seconds at most.
+    static constexpr uint32_t delivery_limit_ms = 1700;
+
     // 0, or -2 (port missing or busy) .. -6 (port refused a setting).
     int32_t open() override;
-    // Returns once both workers have ended; drops whatever is queued.
+    // Lets the sender finish what is queued, then returns once both workers
+    // have ended; drops whatever is still queued.
     void close() override;
 
     int32_t port_number() const { return port_number_; }
@@ -31,6 +36,9 @@ private:
     // Test seam: lets a scripted-port harness raise the stop flag where its
     // script ends, so it can run the workers on its own thread, one at a time.
     friend class NulmodemHarness;
+
+    void release_link() override;
+    bool told_to_stop() const { return life_.stopping(); }
 
     static void sender_thread(void *self);
     static void receiver_thread(void *self);
@@ -54,14 +62,12 @@ private:
 
     int32_t port_number_;
     platform::Port port_handle_ = platform::invalid_port;
-    std::atomic<uint32_t> stop_flag_{0};
-    std::unique_ptr<platform::Semaphore> sender_semaphore_;
-    std::unique_ptr<platform::Semaphore> receiver_semaphore_;
     // One port, two workers: whoever holds it owns the port for an exchange.
     std::unique_ptr<platform::Semaphore> line_semaphore_;
     // Only the sender uses it; seeded at the first wrong echo.
     std::minstd_rand pause_random_;
     bool pause_random_seeded_ = false;
+    CLinkLife life_{*this};
 };
 
 } // namespace kvn

@@ -37,7 +37,7 @@ int32_t CConnNulmodem::send_byte(uint8_t byte) {
         // A zero byte is line noise, never an echo.
         if (serial_read_byte(port_handle_, echo, count) && count == 1 && echo != 0)
             return echo == byte ? 1 : -2;
-        if (stop_flag_ != 0) return 0;
+        if (told_to_stop()) return 0;
         if (std::time(nullptr) > written_at + echo_patience_s) return 0;
     }
 }
@@ -46,7 +46,7 @@ uint8_t CConnNulmodem::receive_byte() {
     uint8_t byte = 0;
     uint32_t count = 0;
     if (!serial_read_byte(port_handle_, byte, count) || count != 1 || byte == 0) return nothing_read;
-    if (stop_flag_ != 0) return stopping;
+    if (told_to_stop()) return stopping;
     count = 0;
     if (!serial_write_byte(port_handle_, byte, count) || count != 1) return stopping;
     // 0xFF comes back as nothing_read too: it is echoed but never stored.
@@ -54,11 +54,14 @@ uint8_t CConnNulmodem::receive_byte() {
 }
 
 void CConnNulmodem::run_sender() {
-    // The sender semaphore was taken for this thread by open().
-    while (stop_flag_ == 0) {
+    while (!told_to_stop()) {
         MsgText text;
+        // Read before the pop: every text queued before the disconnect
+        // began is then seen by the pop below.
+        const bool finishing = life_.finishing();
         if (!send_queue.pop(text)) {
-            sleep_ms(poll_interval_ms);
+            if (finishing) break; // everything queued has gone through
+            life_.pause(poll_interval_ms);
             continue;
         }
         // Held across every restart, so the receiver never takes an echo.
@@ -67,7 +70,7 @@ void CConnNulmodem::run_sender() {
         line_semaphore_->give();
         if (!gone_through) break;
     }
-    sender_semaphore_->give(); // last touch of the object
+    life_.worker_ends(CLinkLife::Role::sender);
 }
 
 // Two hosts that start a message at about the same moment each take the
@@ -82,7 +85,7 @@ bool CConnNulmodem::transmit(MsgText &text) {
     for (;;) {
         if (wrong_echo) step_aside();
         wrong_echo = false;
-        if (stop_flag_ != 0) return false;
+        if (told_to_stop()) return false;
         const int32_t started = send_byte(start_marker);
         wrong_echo = started == -2;
         if (started != 1) continue;
@@ -91,7 +94,7 @@ bool CConnNulmodem::transmit(MsgText &text) {
         char next = text.chars[0];
         bool restart = false;
         while (!restart && next != '\0') {
-            if (stop_flag_ != 0) return false;
+            if (told_to_stop()) return false;
             switch (send_byte(static_cast<uint8_t>(next))) {
             case 1:
                 next = text.cursor >= MsgText::capacity ? '\0' : text.chars[text.cursor++];
@@ -110,7 +113,7 @@ bool CConnNulmodem::transmit(MsgText &text) {
         if (restart) continue;
 
         for (;;) {
-            if (stop_flag_ != 0) return false;
+            if (told_to_stop()) return false;
             const int32_t result = send_byte(end_marker);
             if (result == 1) return true;
             wrong_echo = result == -2;
@@ -130,7 +133,7 @@ void CConnNulmodem::step_aside() {
     std::uniform_int_distribution<uint32_t> pause_ms(step_aside_min_ms, step_aside_max_ms);
     uint32_t remaining = pause_ms(pause_random_);
     line_semaphore_->give();
-    while (remaining > 0 && stop_flag_ == 0) { // short steps keep close() prompt
+    while (remaining > 0 && !told_to_stop()) { // short steps keep close() prompt
         const uint32_t step = remaining < poll_interval_ms ? remaining : poll_interval_ms;
         sleep_ms(step);
         remaining -= step;
@@ -139,11 +142,14 @@ void CConnNulmodem::step_aside() {
 }
 
 void CConnNulmodem::run_receiver() {
-    // The receiver semaphore was taken for this thread by open().
     MsgText collection{}; // zeroed: the delivered copy never carries uninitialised bytes
     collection.clear();
-    while (stop_flag_ == 0) {
+    while (!told_to_stop()) {
         sleep_ms(poll_interval_ms);
+        // With the host this far behind, no new message is begun: the
+        // peer's start marker waits unanswered, and its sender tries again
+        // as it does towards a busy line.  A disconnect drops them all anyway.
+        if (receive_queue_full() && !life_.finishing()) continue;
         line_semaphore_->take(Semaphore::forever);
         // Anything but a start marker has been echoed by now and is dropped.
         const bool message_begins = receive_byte() == start_marker;
@@ -151,25 +157,32 @@ void CConnNulmodem::run_receiver() {
         line_semaphore_->give();
         if (stop) break;
     }
-    receiver_semaphore_->give(); // last touch of the object
+    life_.worker_ends(CLinkLife::Role::receiver);
 }
 
 CConnNulmodem::Collected CConnNulmodem::collect(MsgText &collection) {
     for (;;) {
-        if (stop_flag_ != 0) return Collected::stopping;
+        if (told_to_stop()) return Collected::stopping;
         collection.clear();
         for (;;) {
-            if (stop_flag_ != 0) return Collected::stopping;
+            if (told_to_stop()) return Collected::stopping;
             const uint8_t byte = receive_byte();
             if (byte == stopping) return Collected::finished; // given up
             if (byte == nothing_read) continue; // a message has no time limit
             if (byte == start_marker) break;    // the peer began again
             if (byte == end_marker) {
-                if (stop_flag_ != 0) return Collected::stopping;
+                if (told_to_stop()) return Collected::stopping;
+                // Once the host is disconnecting, nothing more is queued or notified.
+                if (life_.finishing()) return Collected::finished;
                 MsgText text;
                 text.clear();
                 text.copy_from(collection);
-                deliver(text);
+                // No memory for it just now: it waits, line held, rather than
+                // being lost after its end marker was echoed.
+                while (!deliver(text)) {
+                    if (told_to_stop()) return Collected::stopping;
+                    sleep_ms(poll_interval_ms);
+                }
                 return Collected::finished;
             }
             if (collection.cursor >= MsgText::capacity) return Collected::finished; // too long: given up

@@ -2,6 +2,7 @@
 #include "tcp/conn_socket.h"
 
 #include <cstring>
+#include <new>
 
 namespace kvn {
 
@@ -26,7 +27,7 @@ CConnSocket::~CConnSocket() {
     if (is_open()) close();
     // A link_lost thread may still be finishing (or waiting to find the
     // close guard taken); the object must outlive it.
-    while (pending_loss_threads_.load() != 0) sleep_ms(1);
+    life_.outlive_loss_threads();
     if (net_started_) {
         reset_net_error();
         if (!net_cleanup() && last_net_error() == NetError::in_progress) {
@@ -43,12 +44,19 @@ int32_t CConnSocket::open() {
     if (result != 0) return result;
 
     open_flag = 1;
-    stop_flag_ = 0;
-    sender_semaphore_ = std::make_unique<Semaphore>();
-    receiver_semaphore_ = std::make_unique<Semaphore>();
-    start_worker(sender_thread, this, *sender_semaphore_);
-    start_worker(receiver_thread, this, *receiver_semaphore_);
+    try {
+        life_.start(sender_thread, receiver_thread);
+    } catch (const std::bad_alloc &) {
+        open_flag = 0;
+        socket_close(link_socket_);
+        link_socket_ = invalid_socket;
+        throw; // out of memory leaves the connect function, the slot untouched
+    }
     return 0;
+}
+
+bool CConnSocket::set_keepalive() const {
+    return socket_set_keepalive(link_socket_, keepalive_idle_s, keepalive_interval_s, keepalive_probes);
 }
 
 int32_t CConnSocket::connect_client() {
@@ -63,7 +71,7 @@ int32_t CConnSocket::connect_client() {
         socket_close(link_socket_);
         return -4;
     }
-    if (!socket_set_keepalive(link_socket_)) {
+    if (!set_keepalive()) {
         socket_close(link_socket_);
         return -5;
     }
@@ -100,7 +108,7 @@ int32_t CConnSocket::connect_server() {
     }
     // The link has its one peer: later attempts on the port are refused.
     socket_close(listener);
-    if (!socket_set_keepalive(link_socket_)) {
+    if (!set_keepalive()) {
         socket_close(link_socket_);
         return -7;
     }

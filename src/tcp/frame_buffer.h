@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 namespace kvn {
 
@@ -21,13 +22,22 @@ public:
 
     // Hands every complete text of 1 to 127 characters to deliver(const char *)
     // while keep_going() holds; empty and longer texts are consumed silently.
+    // A deliver that returns bool may refuse a text with false: it then
+    // stays first in the buffer, and taking stops there.
     template <typename Deliver, typename KeepGoing>
     void take_texts(Deliver &&deliver, KeepGoing &&keep_going) {
         while (keep_going()) {
             const char *end = static_cast<const char *>(std::memchr(bytes_, 0, fill_));
             if (end == nullptr) return;
             const size_t length = static_cast<size_t>(end - bytes_);
-            if (length >= 1 && length <= longest_text) deliver(static_cast<const char *>(bytes_));
+            if (length >= 1 && length <= longest_text) {
+                const char *text = bytes_;
+                if constexpr (std::is_same_v<decltype(deliver(text)), bool>) {
+                    if (!deliver(text)) return;
+                } else {
+                    deliver(text);
+                }
+            }
             fill_ -= length + 1;
             std::memmove(bytes_, end + 1, fill_);
         }

@@ -1,9 +1,8 @@
-// socket_workers.cpp - the TCP sender and receiver threads, close, and link loss.
+// socket_workers.cpp - the TCP sender and receiver threads, and how close() ends a link.
 //
 // Framing: every message is its wire text followed by one 0x00 byte.
 #include <cstring>
 
-#include "codec/codec.h"
 #include "tcp/conn_socket.h"
 #include "tcp/frame_buffer.h"
 
@@ -13,7 +12,6 @@ using namespace platform;
 
 namespace {
 constexpr uint32_t poll_interval_ms = 100;
-constexpr uint32_t close_guard_wait_ms = 20;
 // A blocked send waits for room in small steps so the stop flag stays fresh.
 constexpr uint32_t writable_wait_ms = 5;
 } // namespace
@@ -22,17 +20,20 @@ void CConnSocket::sender_thread(void *self) { static_cast<CConnSocket *>(self)->
 void CConnSocket::receiver_thread(void *self) { static_cast<CConnSocket *>(self)->run_receiver(); }
 
 void CConnSocket::run_sender() {
-    // The semaphore was taken for this thread by open(); it is given back last.
     MsgText text;
-    while (stop_flag_ == 0) {
+    while (!life_.stopping()) {
+        // Read before the pop: every text queued before the disconnect
+        // began is then seen by the pop below.
+        const bool finishing = life_.finishing();
         if (!send_queue.pop(text)) {
-            sleep_ms(poll_interval_ms);
+            if (finishing) break; // everything queued has gone out
+            life_.pause(poll_interval_ms);
             continue;
         }
-        if (stop_flag_ != 0) break; // taken too late: dropped unsent
+        if (life_.stopping()) break; // taken too late: dropped unsent
         if (!send_whole(text.chars, std::strlen(text.chars) + 1)) break;
     }
-    sender_semaphore_->give();
+    life_.worker_ends(CLinkLife::Role::sender);
 }
 
 bool CConnSocket::send_whole(const char *bytes, size_t length) {
@@ -45,10 +46,10 @@ bool CConnSocket::send_whole(const char *bytes, size_t length) {
         } else if (last_net_error() == NetError::would_block) {
             socket_wait_writable(link_socket_, writable_wait_ms);
         } else {
-            on_link_loss();
+            life_.lost();
             return false;
         }
-        if (stop_flag_ != 0) return false;
+        if (life_.stopping()) return false;
     }
     return true;
 }
@@ -56,9 +57,35 @@ bool CConnSocket::send_whole(const char *bytes, size_t length) {
 void CConnSocket::run_receiver() {
     FrameBuffer frames;
     MsgText received;
-    while (stop_flag_ == 0) {
+    for (;;) {
+        // When the sender met the dead link, what the peer sent before it
+        // went is still taken in and told, in one last pass that ends where
+        // the bytes do; wParam 100 follows it.  A close ends at once.
+        const bool last_pass = life_.stopping();
+        if (last_pass && !life_.was_lost()) break;
+        // Once the host is disconnecting, arrivals are read (so that the
+        // close is not a reset) but no longer queued or notified.
+        const bool closing = life_.finishing();
+        // Every complete text is delivered before the next read, as long as
+        // the host has room for it; the rest waits here, and so does the peer.
+        bool held_back = false;
+        frames.take_texts(
+            [&](const char *text) {
+                if (closing) return true;
+                held_back = receive_queue_full();
+                if (held_back) return false;
+                received.set_from_string(text);
+                held_back = !deliver(received);
+                return !held_back;
+            },
+            [this] { return !life_.stopping() || life_.was_lost(); });
+        if (held_back) { // read nothing more: TCP's own flow control holds the peer
+            if (last_pass) break;
+            life_.pause(poll_interval_ms);
+            continue;
+        }
         if (frames.full()) { // a peer that never terminates its text
-            on_link_loss();
+            if (!last_pass) life_.lost();
             break;
         }
         reset_net_error();
@@ -66,54 +93,36 @@ void CConnSocket::run_receiver() {
         if (result > 0) {
             frames.added(static_cast<size_t>(result));
         } else if (result < 0 && last_net_error() == NetError::would_block) {
-            sleep_ms(poll_interval_ms);
+            if (last_pass) break;
+            life_.pause(poll_interval_ms);
         } else { // 0: the peer closed; anything else: the socket failed
-            on_link_loss();
+            // While closing, the sender may still finish; after a loss, it is told already.
+            if (!closing && !last_pass) life_.lost();
             break;
         }
-        // Every complete text is delivered before the next read.
-        frames.take_texts(
-            [this, &received](const char *text) {
-                received.set_from_string(text);
-                deliver(received);
-            },
-            [this] { return stop_flag_ == 0; });
     }
-    receiver_semaphore_->give();
-}
-
-void CConnSocket::on_link_loss() {
-    stop_flag_ = 1;
-    ++pending_loss_threads_;
-    if (!start_thread(link_lost, this)) --pending_loss_threads_;
-}
-
-void CConnSocket::link_lost(void *raw) {
-    auto *self = static_cast<CConnSocket *>(raw);
-    if (self->close_guard_.take(close_guard_wait_ms)) {
-        self->tear_down();
-        self->notify(connection_lost_code);
-    }
-    // Last touch of the object: the destructor may run as soon as this drops.
-    --self->pending_loss_threads_;
+    life_.worker_ends(CLinkLife::Role::receiver);
 }
 
 void CConnSocket::close() {
-    if (!close_guard_.take(close_guard_wait_ms)) return; // already torn down
-    stop_flag_ = 1;
-    tear_down();
-}
-
-void CConnSocket::tear_down() {
-    socket_stop(link_socket_); // wakes both workers
-    sender_semaphore_->take(Semaphore::forever);
-    receiver_semaphore_->take(Semaphore::forever);
-    sender_semaphore_.reset();
-    receiver_semaphore_.reset();
-    socket_release(link_socket_);
+    if (!life_.claim_teardown()) return; // already torn down
+    life_.let_sender_finish(delivery_limit_ms);
+    // The peer gets what was sent, then the end of the stream.
+    socket_shutdown_send(link_socket_);
+    life_.stop_workers();
+    release_link();
     send_queue.clear();
     receive_queue.clear();
     open_flag = 0;
+}
+
+void CConnSocket::release_link() {
+    // Both workers are gone, so no socket call of theirs can meet the handle
+    // number once the system hands it out again.  Closing with unread bytes
+    // would be a reset, which can make the peer throw away the last texts it
+    // has not read yet.
+    socket_discard_input(link_socket_);
+    socket_close(link_socket_);
 }
 
 } // namespace kvn

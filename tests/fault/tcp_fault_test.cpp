@@ -67,7 +67,7 @@ public:
         : thread_([this, &peer, t = framed(text)] {
               std::string burst;
               for (int i = 0; i < 64; ++i) burst += t;
-              while (!stop_ && peer.send(burst)) {
+              while (!stop_ && peer.send(burst, &stop_)) {
               }
           }) {}
     ~Flooder() { stop(); }
@@ -80,6 +80,19 @@ private:
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };
+
+size_t arrivals_told(const RecordingWindow &window) {
+    size_t n = 0;
+    for (const auto &post : window.posts()) n += post.wparam == KVN_CONNECTION_LOST ? 0u : 1u;
+    return n;
+}
+
+void expect_next_type(int32_t slot, int32_t type) {
+    kvn_message m;
+    std::memset(&m, 0, sizeof m);
+    kvn_receive_message(slot, &m);
+    EXPECT_EQ(m.type, type);
+}
 
 void expect_nothing_waiting(int32_t slot) {
     kvn_message m;
@@ -101,7 +114,8 @@ TEST_F(Fault, PeerVanishingMidTextDeliversNoHalfText) {
     ASSERT_TRUE(link.window.wait_for_wparam(KVN_CONNECTION_LOST));
     EXPECT_EQ(link.window.drain_count_after(200ms), 2u); // the whole text, then the loss
     EXPECT_EQ(link.window.count_of(KVN_CHAT), 0u);
-    expect_nothing_waiting(0); // the unfetched K1 went with the link
+    expect_next_type(0, KVN_BACK_ACCEPT); // the loss kept what had arrived
+    expect_nothing_waiting(0);
 }
 
 TEST_F(Fault, PeerResetIsOneLossLikeAClose) {
@@ -114,6 +128,7 @@ TEST_F(Fault, PeerResetIsOneLossLikeAClose) {
         ASSERT_TRUE(l.window.wait_for_wparam(KVN_CONNECTION_LOST));
         EXPECT_EQ(l.window.drain_count_after(200ms), 2u);
         EXPECT_EQ(l.window.posts().back().lparam, 1);
+        expect_next_type(1, KVN_CHAT);
         expect_nothing_waiting(1);
         const kvn_message m = make_chat("after the reset");
         kvn_send_message(1, &m); // queued on a dead link, freed by the disconnect
@@ -132,11 +147,19 @@ TEST_F(Fault, ResetWhileTheLibraryIsSendingAndReceiving) {
         flood.stop();
     }
     ASSERT_TRUE(abortive_close(link.peer.take_link()));
+    // A receiver held back by unfetched texts sees the reset once the host
+    // has caught up: the host fetches as it is told of arrivals.
+    size_t fetched = 0;
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (!link.window.wait_for_wparam(KVN_CONNECTION_LOST, 1, 5ms) && std::chrono::steady_clock::now() < deadline)
+        for (const size_t told = arrivals_told(link.window); fetched < told; ++fetched) kvn_receive_message(0, nullptr);
     ASSERT_TRUE(link.window.wait_for_wparam(KVN_CONNECTION_LOST));
     const size_t settled = link.window.drain_count_after(300ms);
     EXPECT_EQ(link.window.count_of(KVN_CONNECTION_LOST), 1u);
     EXPECT_EQ(link.window.posts().back().wparam, static_cast<uintptr_t>(KVN_CONNECTION_LOST));
     EXPECT_EQ(link.window.count(), settled);
+    for (const size_t told = arrivals_told(link.window); fetched < told; ++fetched)
+        expect_next_type(0, KVN_MOVE); // every one kept, in order
     expect_nothing_waiting(0);
 }
 

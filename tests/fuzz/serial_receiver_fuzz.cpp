@@ -17,7 +17,7 @@ namespace kvn {
 // script says, as close() would raise it from the host's thread.
 class NulmodemHarness {
 public:
-    static void raise_stop(CConnNulmodem &link) { link.stop_flag_ = 1; }
+    static void raise_stop(CConnNulmodem &link) { link.life_.raise_stop(); }
 };
 
 } // namespace kvn

@@ -1,6 +1,7 @@
 // nulmodem_port_test.cpp - which COM port a serial link opens, exclusivity, reopening, and leaks.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "api/slot_table.h"
@@ -36,7 +37,7 @@ protected:
 
 TEST_F(SerialPorts, NumbersOutsideOneToNineMeanCom1) {
     ports.link(1, com1);
-    for (int32_t number : {0, -1, 10, 256, 1}) {
+    for (int32_t number : {0, -1, 10, 256, INT32_MIN, INT32_MAX, 1}) {
         ASSERT_EQ(kvn_nulmodem_connect(0, number, nullptr, 0), 0) << "port " << number;
         EXPECT_TRUE(carries_to(0, com1)) << "port " << number;
         kvn_disconnect(0);

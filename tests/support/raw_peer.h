@@ -67,9 +67,12 @@ public:
         return false;
     }
 
-    bool send(const std::string &bytes) {
+    // Sends every byte; false if the link fails, or once `stop` is set (a
+    // library that holds back its reading would otherwise block us for ever).
+    bool send(const std::string &bytes, const std::atomic<bool> *stop = nullptr) {
         size_t sent = 0;
         while (sent < bytes.size()) {
+            if (stop != nullptr && stop->load()) return false;
             kvn::platform::reset_net_error();
             const long n = kvn::platform::socket_send(link_, bytes.data() + sent, bytes.size() - sent);
             if (n > 0) sent += static_cast<size_t>(n);

@@ -17,6 +17,17 @@ bool abortive_close(kvn::platform::Socket s);
 // system; other test runs on the machine therefore do not collide with ours.
 uint16_t free_port();
 
+struct KeepAliveSettings {
+    int on = 0;
+    int idle_s = 0;     // quiet time before the first probe
+    int interval_s = 0; // between probes
+    int probes = 0;     // unanswered probes before the link counts as lost
+};
+
+// The keep-alive settings, as the system reports them, of this process's TCP
+// socket whose local port (port_is_local) or peer port is `port`.
+bool keepalive_of_socket_on(uint16_t port, bool port_is_local, KeepAliveSettings &settings, std::string &why_not);
+
 struct ProcessCounts {
     size_t descriptors = 0; // open file descriptors
     size_t threads = 0;     // threads of this process

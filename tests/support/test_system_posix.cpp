@@ -2,8 +2,11 @@
 #include <dirent.h>
 #include <malloc.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include "support/test_system.h"
 
@@ -47,6 +50,41 @@ uint16_t free_port() {
         port = ntohs(any.sin6_port);
     ::close(fd);
     return port;
+}
+
+namespace {
+uint16_t port_of(const sockaddr_storage &address) {
+    if (address.ss_family == AF_INET) return ntohs(reinterpret_cast<const sockaddr_in &>(address).sin_port);
+    if (address.ss_family == AF_INET6) return ntohs(reinterpret_cast<const sockaddr_in6 &>(address).sin6_port);
+    return 0;
+}
+} // namespace
+
+bool keepalive_of_socket_on(uint16_t port, bool port_is_local, KeepAliveSettings &settings, std::string &why_not) {
+    DIR *dir = opendir("/proc/self/fd");
+    if (dir == nullptr) {
+        why_not = "needs /proc/self/fd (Linux)";
+        return false;
+    }
+    bool found = false;
+    while (const dirent *entry = readdir(dir)) {
+        const int fd = std::atoi(entry->d_name);
+        sockaddr_storage local{}, peer{};
+        socklen_t local_length = sizeof local, peer_length = sizeof peer;
+        if (getsockname(fd, reinterpret_cast<sockaddr *>(&local), &local_length) != 0 ||
+            getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &peer_length) != 0 ||
+            port_of(port_is_local ? local : peer) != port)
+            continue;
+        socklen_t size = sizeof(int);
+        found = getsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &settings.on, &size) == 0 &&
+                getsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &settings.idle_s, &size) == 0 &&
+                getsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &settings.interval_s, &size) == 0 &&
+                getsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &settings.probes, &size) == 0;
+        break;
+    }
+    closedir(dir);
+    if (!found) why_not = "no connected socket on that port reports its keep-alive";
+    return found;
 }
 
 // The C library opens nothing of its own once the first links are made.

@@ -1,0 +1,94 @@
+// link_life.h - CLinkLife: a link's two workers from their start to the one teardown that ends them.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "platform/platform.h"
+
+namespace kvn {
+
+class CConnection;
+
+// Both transports run a link the same way: open starts a sender and a
+// receiver; either kvn_disconnect (close) or, on TCP, a worker that meets a
+// dead link (link_lost, on a thread of its own) ends it, and only the first
+// of them does the work.  This class holds that life; a transport adds only
+// what differs (what wakes or frees its socket or port).
+//
+// Each worker holds a semaphore of its own for its whole run; it is taken on
+// the worker's behalf before the thread exists, so a teardown that comes
+// before the thread has begun still waits for it.
+class CLinkLife {
+public:
+    using Worker = void (*)(void *link);
+    enum class Role { sender, receiver };
+
+    explicit CLinkLife(CConnection &link) : link_(link) {}
+    ~CLinkLife() { outlive_loss_threads(); }
+    CLinkLife(const CLinkLife &) = delete;
+    CLinkLife &operator=(const CLinkLife &) = delete;
+
+    // Starts both workers with the link as their argument, or none: when a
+    // semaphore or a thread cannot be had it stops what it started and
+    // throws std::bad_alloc, so the connect function fails as out of memory.
+    void start(Worker sender, Worker receiver);
+
+    // ---- for the workers ----------------------------------------------------
+
+    // Set once the workers are to end at the next look.
+    bool stopping() const { return stop_flag_.load() != 0; }
+    // Set by kvn_disconnect before the stop: the sender ends once the send
+    // queue is empty, and arrivals are no longer handed to the host.
+    bool finishing() const { return finishing_.load(); }
+    // Set with the stop flag when a worker met a dead link (not by close).
+    bool was_lost() const { return lost_.load(); }
+    // A worker's 100 ms poll, cut short when finishing or stopping begins.
+    void pause(uint32_t milliseconds);
+    // A worker's last act: gives back its semaphore.
+    void worker_ends(Role role);
+    // Called by a worker that met a dead link: stops both workers and tears
+    // the link down on a link_lost thread, which then posts wParam 100.
+    void lost();
+    // Raises the stop flag and wakes paused workers; waits for nothing.
+    void raise_stop();
+
+    // ---- for close(), on the host's thread ----------------------------------
+
+    // The close guard: true for the first teardown of this run of the link;
+    // any later one waits 20 ms, as a semaphore that is never given back
+    // would make it, and gets false.
+    bool claim_teardown();
+    // Lets the sender send every queued text, the one in flight included,
+    // for at most limit_ms.  True when it did so and ended.
+    bool let_sender_finish(uint32_t limit_ms);
+    // Raises the stop flag and waits, without a limit, for both workers.
+    void stop_workers();
+    // Returns once no link_lost thread can touch the link any more.
+    void outlive_loss_threads() const;
+
+private:
+    static void link_lost(void *life);
+    bool start_one(Worker entry, std::unique_ptr<platform::Semaphore> &held_for_it);
+    void wake();
+
+    CConnection &link_;
+    std::atomic<uint32_t> stop_flag_{0};
+    std::atomic<bool> finishing_{false};
+    std::atomic<bool> lost_{false};
+    std::atomic<bool> guard_taken_{false};
+    std::unique_ptr<platform::Semaphore> sender_semaphore_;
+    std::unique_ptr<platform::Semaphore> receiver_semaphore_;
+    bool sender_waited_for_ = false; // its semaphore is held by the teardown
+    // link_lost threads not yet finished with the link, including one that
+    // lost the race for the guard and is in its 20 ms wait.
+    std::atomic<int32_t> loss_threads_{0};
+    // Wakes pause(): a state change, not a timer, ends the wait early.
+    std::mutex pause_lock_;
+    std::condition_variable pause_wakes_;
+};
+
+} // namespace kvn

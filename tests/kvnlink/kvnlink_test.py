@@ -15,6 +15,9 @@ import unittest
 
 KVNLINK = os.environ.get("KVNLINK", "kvnlink")
 PATIENCE = 20.0  # seconds; the machine is small and shared
+# The referee's lines, for tests of the messages alone.
+REFEREE_LINES = ("-- following", "!! illegal", "-- game", "-- not following", '{"kind":"game_',
+                 '{"kind":"illegal"', '{"kind":"not_following"')
 
 SCRATCH = tempfile.TemporaryDirectory(prefix="kvnlink_test_")  # PDN files; removed at exit
 INITIAL = "z" * 20 + "e" * 10 + "w" * 20
@@ -138,8 +141,7 @@ class LinkedPair(unittest.TestCase):
         self.addCleanup(self.client.stop)
         if self.messages_only:
             for peer in (self.server, self.client):
-                peer.skipped = ("-- following", "!! illegal", "-- game", "-- not following", '{"kind":"game_',
-                                '{"kind":"illegal"', '{"kind":"not_following"')
+                peer.skipped = REFEREE_LINES
         if self.json_mode:
             self.assertEqual(self.server.expect_json()["kind"], "connected")
             self.assertEqual(self.client.expect_json()["kind"], "connected")

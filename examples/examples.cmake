@@ -21,11 +21,18 @@ foreach(program game_server game_client)
     kvn_strict_warnings(kvn_example_${program})
 endforeach()
 add_test(NAME examples.c_game
-         COMMAND ${CMAKE_CURRENT_LIST_DIR}/c/run_game.sh $<TARGET_FILE:kvn_example_game_server>
-                 $<TARGET_FILE:kvn_example_game_client> 29203)
+         COMMAND ${CMAKE_CURRENT_LIST_DIR}/c/run_game.sh 29203 $<TARGET_FILE:kvn_example_game_server>
+                 $<TARGET_FILE:kvn_example_game_client>)
 set_tests_properties(examples.c_game PROPERTIES ${KVN_TEST_PROPERTIES})
 
 if(EXISTS /usr/bin/python3)
+    # The same game, the client's side played by the Python package.
+    add_test(NAME examples.python_game
+             COMMAND ${CMAKE_COMMAND} -E env PYTHONPATH=${PROJECT_SOURCE_DIR}/python KVN_LIBRARY=$<TARGET_FILE:kvn>
+                     ${CMAKE_CURRENT_LIST_DIR}/c/run_game.sh 29204 $<TARGET_FILE:kvn_example_game_server>
+                     /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/python/game_client.py)
+    set_tests_properties(examples.python_game PROPERTIES ${KVN_TEST_PROPERTIES})
+
     add_test(NAME examples.python_send_move
              COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/python/send_move.py $<TARGET_FILE:kvn> 29202)
     set_tests_properties(examples.python_send_move PROPERTIES ${KVN_TEST_PROPERTIES})

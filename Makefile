@@ -8,7 +8,7 @@ CTEST_FLAGS ?= --output-on-failure --timeout 300
 
 .PHONY: all deps deps-lib deps-windows deps-all lib native win64 win32 demo test test-native test-windows \
         test-win64 test-win32 test-packages bench package package-windows clean \
-        asan tsan fuzz test-asan test-tsan test-sanitizers fuzz-smoke fuzz-long soak
+        asan tsan fuzz test-asan test-tsan test-sanitizers fuzz-smoke fuzz-long soak format format-check
 
 all: native
 
@@ -149,6 +149,15 @@ fuzz-long:
 SOAK_ROUNDS ?= 10
 soak: native
 	$(NATIVE)/tests/kvn_soak_tests --gtest_repeat=$(SOAK_ROUNDS) --gtest_brief=1
+
+# Every C and C++ source of the tree in the checked-in style (.clang-format).
+FORMAT_FILES = $(shell git ls-files '*.c' '*.h' '*.cpp')
+format-check: deps
+	clang-format --dry-run --Werror $(FORMAT_FILES)
+	@echo "== ok: $(words $(FORMAT_FILES)) files in the checked-in style"
+
+format: deps
+	clang-format -i $(FORMAT_FILES)
 
 clean:
 	rm -rf build

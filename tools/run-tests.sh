@@ -53,6 +53,7 @@ part() {
         "$(($(date +%s) - t0))" "${note:+  ($note)}" >>"$summary"
 }
 
+part style steps "sources in the checked-in style" -- $MAKE --no-print-directory format-check
 part native ctest "" -- $MAKE --no-print-directory test-native
 part "ASan+UBSan" ctest "" -- $MAKE --no-print-directory test-asan
 part TSan ctest "" -- $MAKE --no-print-directory test-tsan

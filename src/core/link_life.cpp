@@ -1,7 +1,6 @@
 // link_life.cpp - starting and stopping a link's workers, the close guard and link_lost.
 #include "core/link_life.h"
 
-#include <chrono>
 #include <new>
 
 #include "core/connection.h"
@@ -12,6 +11,9 @@ using platform::Semaphore;
 
 namespace {
 constexpr uint32_t close_guard_wait_ms = 20;
+// A receiver that reads on while the sender finishes naps this long, so the
+// stop that follows finds it soon.
+constexpr uint32_t finishing_nap_ms = 10;
 } // namespace
 
 void CLinkLife::start(Worker sender, Worker receiver) {
@@ -20,8 +22,11 @@ void CLinkLife::start(Worker sender, Worker receiver) {
     lost_ = false;
     guard_taken_ = false; // a fresh run of the link has not been torn down
     sender_waited_for_ = false;
+    wake_ = std::make_unique<Semaphore>(); // nothing runs yet if this throws
+    wake_->take(Semaphore::forever);
     if (!start_one(sender, sender_semaphore_)) {
         sender_semaphore_.reset();
+        wake_.reset();
         throw std::bad_alloc();
     }
     if (!start_one(receiver, receiver_semaphore_)) {
@@ -44,16 +49,16 @@ bool CLinkLife::start_one(Worker entry, std::unique_ptr<Semaphore> &held_for_it)
 }
 
 void CLinkLife::pause(uint32_t milliseconds) {
-    std::unique_lock<std::mutex> guard(pause_lock_);
-    pause_wakes_.wait_for(guard, std::chrono::milliseconds(milliseconds),
-                          [this] { return stopping() || finishing(); });
+    if (stopping()) return;
+    if (finishing()) {
+        platform::sleep_ms(milliseconds < finishing_nap_ms ? milliseconds : finishing_nap_ms);
+        return;
+    }
+    // Given back at once, so the other worker's pause ends too.
+    if (wake_->take(milliseconds)) wake_->give();
 }
 
-void CLinkLife::wake() {
-    // Taking the lock orders the change before any waiter's next test of it.
-    std::lock_guard<std::mutex> guard(pause_lock_);
-    pause_wakes_.notify_all();
-}
+void CLinkLife::wake() { wake_->give(); }
 
 void CLinkLife::worker_ends(Role role) {
     auto &held = role == Role::sender ? sender_semaphore_ : receiver_semaphore_;
@@ -110,6 +115,7 @@ void CLinkLife::stop_workers() {
     // Both workers have left the link: their semaphores are not given back.
     sender_semaphore_.reset();
     receiver_semaphore_.reset();
+    wake_.reset();
     sender_waited_for_ = false;
 }
 

@@ -2,10 +2,8 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 
 #include "platform/platform.h"
 
@@ -86,9 +84,9 @@ private:
     // link_lost threads not yet finished with the link, including one that
     // lost the race for the guard and is in its 20 ms wait.
     std::atomic<int32_t> loss_threads_{0};
-    // Wakes pause(): a state change, not a timer, ends the wait early.
-    std::mutex pause_lock_;
-    std::condition_variable pause_wakes_;
+    // Held (count 0) while the link runs; given when finishing or stopping
+    // begins, which ends every pause() early from then on.
+    std::unique_ptr<platform::Semaphore> wake_;
 };
 
 } // namespace kvn

@@ -41,7 +41,11 @@ private:
         window_class.lpfnWndProc = DefWindowProcA;
         window_class.hInstance = GetModuleHandleA(nullptr);
         window_class.lpszClassName = class_name;
-        RegisterClassA(&window_class); // fails harmlessly when an earlier window registered it
+        // Once per process: windows made on several threads at the same moment
+        // could otherwise meet a registration still under way (seen under
+        // Wine: CreateWindowExA then gave no window, and no notification came).
+        static std::once_flag registered;
+        std::call_once(registered, [&] { RegisterClassA(&window_class); });
         HWND window = CreateWindowExA(0, class_name, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                       window_class.hInstance, nullptr);
         {

@@ -69,9 +69,9 @@ void decode(benchmark::State &state, int type, bool initial_position) {
 
 BENCHMARK(memcpy_floor)->Name("memcpy_floor/128");
 
-#define KVN_CODEC_BENCH(kind, type, initial)                                                                 \
-    BENCHMARK_CAPTURE(encode, kind, type, initial)->Name("encode/" #kind);                                \
-    BENCHMARK_CAPTURE(decode, kind, type, initial)->Name("decode/" #kind)
+#define KVN_CODEC_BENCH(kind, type, initial)                                                                           \
+  BENCHMARK_CAPTURE(encode, kind, type, initial)->Name("encode/" #kind);                                               \
+  BENCHMARK_CAPTURE(decode, kind, type, initial)->Name("decode/" #kind)
 
 KVN_CODEC_BENCH(game_request, KVN_GAME_REQUEST, false);
 KVN_CODEC_BENCH(game_request_initial, KVN_GAME_REQUEST, true);

@@ -39,9 +39,9 @@ int main(int argc, char **argv) {
         std::sort(times.begin(), times.end());
         const double best = times.front();
         const double median = times[times.size() / 2];
-        std::printf("%-6d %12llu %10.3f %10.3f %14.1f under %.0f s: %s%s\n", t.depth, static_cast<unsigned long long>(nodes), best,
-                    median, static_cast<double>(nodes) / best / 1e6, t.limit_s, median < t.limit_s ? "met" : "MISSED",
-                    nodes == t.known ? "" : "  (WRONG COUNT)");
+        std::printf("%-6d %12llu %10.3f %10.3f %14.1f under %.0f s: %s%s\n", t.depth,
+                    static_cast<unsigned long long>(nodes), best, median, static_cast<double>(nodes) / best / 1e6,
+                    t.limit_s, median < t.limit_s ? "met" : "MISSED", nodes == t.known ? "" : "  (WRONG COUNT)");
     }
     return all_right ? 0 : 1;
 }

@@ -230,8 +230,7 @@ Spread time_per_message(Inbox &arrivals, const kvn_message &message, size_t char
         rig.push_back(relay_alone_ms(spare.a, spare.b, chars + 2));
     }
     const double mean = std::accumulate(times.begin(), times.end(), 0.0) / static_cast<double>(times.size());
-    return {percentile(times, 0.5), mean, percentile(times, 0.0), percentile(times, 1.0),
-            percentile(rig, 0.5)};
+    return {percentile(times, 0.5), mean, percentile(times, 0.0), percentile(times, 1.0), percentile(rig, 0.5)};
 }
 
 void report(const char *measure, const Spread &s, size_t chars) {

@@ -56,8 +56,8 @@ int main(int argc, char **argv) {
     uint16_t port = base;
     for (const Placement where : {Placement::threads, Placement::processes}) {
         report_throughput("move (11 chars)", where, port, move_message(15), move_wire, count, rounds);
-        report_throughput("chat (126 chars)", where, static_cast<uint16_t>(port + 50), chat_message(), chat_wire,
-                          count, rounds);
+        report_throughput("chat (126 chars)", where, static_cast<uint16_t>(port + 50), chat_message(), chat_wire, count,
+                          rounds);
         port = static_cast<uint16_t>(port + 100);
     }
     if (std::getenv("KVN_BENCH_THROUGHPUT_ONLY") != nullptr) return 0;

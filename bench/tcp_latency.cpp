@@ -27,8 +27,7 @@ private:
 
 void print_delays(const char *name, const std::vector<double> &ms, const char *model) {
     std::printf("| %s | median %.1f ms, p99 %.1f ms, min %.2f ms, max %.1f ms (%zu samples) | %s | | |\n", name,
-                percentile(ms, 0.5), percentile(ms, 0.99), percentile(ms, 0.0), percentile(ms, 1.0), ms.size(),
-                model);
+                percentile(ms, 0.5), percentile(ms, 0.99), percentile(ms, 0.0), percentile(ms, 1.0), ms.size(), model);
 }
 
 // Blocks until one NUL-terminated frame has arrived on fd.
@@ -70,8 +69,7 @@ void report_link_latency_and_idle(uint16_t port, int samples) {
     kvn_disconnect(1);
     const double disconnect_ms = seconds_since(closing) * 1000;
     uintptr_t wparam = 0;
-    while (server.next(wparam) && wparam != KVN_CONNECTION_LOST) {
-    }
+    while (server.next(wparam) && wparam != KVN_CONNECTION_LOST) {}
     const double loss_ms = seconds_since(closing) * 1000;
     std::printf("| kvn_disconnect on a running link | %.1f ms | | | |\n", disconnect_ms);
     std::printf("| peer's close to wParam 100 | %.1f ms | receiver poll: up to 100 ms | | |\n", loss_ms);

@@ -50,8 +50,7 @@ Rate run_sides(Placement where, int count, Receive &&receive, Send &&send) {
         const double cpu0 = process_cpu_seconds();
         ReceiverReport report;
         Clock::time_point first_arrival{};
-        report.received =
-            receive([&] { write_all(ready_pipe[1], "r", 1); }, [&] { first_arrival = Clock::now(); });
+        report.received = receive([&] { write_all(ready_pipe[1], "r", 1); }, [&] { first_arrival = Clock::now(); });
         report.elapsed = seconds_since(first_arrival);
         report.cpu = process_cpu_seconds() - cpu0;
         write_all(report_pipe[1], &report, sizeof report);
@@ -193,8 +192,8 @@ void report_throughput(const char *name, Placement where, uint16_t port, const k
     std::printf("| throughput, %s, %s | %.0f msg/s | %.0f msg/s | %.2f (rounds %.2f to %.2f) | %s; median of %d "
                 "rounds of %d |\n",
                 name, where == Placement::processes ? "two processes" : "one process", percentile(link_rate, 0.5),
-                percentile(floor_rate, 0.5), percentile(ratios, 0.5), percentile(ratios, 0.0),
-                percentile(ratios, 1.0), cpu, rounds, count);
+                percentile(floor_rate, 0.5), percentile(ratios, 0.5), percentile(ratios, 0.0), percentile(ratios, 1.0),
+                cpu, rounds, count);
 }
 
 } // namespace bench

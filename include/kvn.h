@@ -68,6 +68,8 @@
  * the library, and the library's own threads never end the process.
  */
 #ifndef KVN_H
+/* The header is also the manual: its tables are aligned by hand. */
+/* clang-format off */
 #define KVN_H
 
 #include <stddef.h>
@@ -340,4 +342,5 @@ KVN_API int32_t KVN_CALL kvn_socket_connect_ex(int32_t slot, const char *host,
 }
 #endif
 
+/* clang-format on */
 #endif /* KVN_H */

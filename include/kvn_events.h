@@ -54,18 +54,18 @@ extern "C" {
 #define KVN_EVENT_MESSAGE 0x8001u
 
 typedef struct kvn_event {
-    uint32_t message;  /* the number given to the connect function */
-    uintptr_t wparam;  /* 1..7 a message waits (0: one of no known kind), 100 the link was lost */
-    intptr_t slot;     /* 0, 1 or 2 */
+    uint32_t message; /* the number given to the connect function */
+    uintptr_t wparam; /* 1..7 a message waits (0: one of no known kind), 100 the link was lost */
+    intptr_t slot;    /* 0, 1 or 2 */
 } kvn_event;
 
 typedef struct kvn_events {
-    kvn_window window;      /* first, so that the window is the queue */
+    kvn_window window; /* first, so that the window is the queue */
     pthread_mutex_t lock;
-    int fds[2];             /* a pipe holding one byte while events wait */
+    int fds[2]; /* a pipe holding one byte while events wait */
     kvn_event *ring;
     size_t capacity, head, count;
-    unsigned long lost;     /* events dropped because memory ran out (should stay 0) */
+    unsigned long lost; /* events dropped because memory ran out (should stay 0) */
 } kvn_events;
 
 /* Runs on a library thread. */

@@ -26,10 +26,10 @@ static kvn_message request(const char *name) {
     m.type = KVN_GAME_REQUEST;
     m.u.game_request.version = 1;
     strncpy(m.u.game_request.name, name, sizeof m.u.game_request.name - 1);
-    m.u.game_request.colour = 'W';        /* the requesting program plays white */
+    m.u.game_request.colour = 'W'; /* the requesting program plays white */
     m.u.game_request.thinking_time = 10;
     m.u.game_request.move_count = 75;
-    m.u.game_request.side_to_move = 'W';  /* the starting position */
+    m.u.game_request.side_to_move = 'W'; /* the starting position */
     memset(m.u.game_request.squares, 'z', 20);
     memset(m.u.game_request.squares + 20, 'e', 10);
     memset(m.u.game_request.squares + 30, 'w', 20);
@@ -83,7 +83,7 @@ static int game_script(struct step *steps) {
     steps[n++] = (struct step){SERVER, accept_game("Server", 0)};
     steps[n++] = (struct step){CLIENT, move(3, 32, 28, 0)};
     steps[n++] = (struct step){SERVER, move(4, 19, 23, 0)};
-    steps[n++] = (struct step){CLIENT, move(9, 28, 19, 23)}; /* 28x19, taking the man on 23 */
+    steps[n++] = (struct step){CLIENT, move(9, 28, 19, 23)};  /* 28x19, taking the man on 23 */
     steps[n++] = (struct step){SERVER, move(12, 14, 23, 19)}; /* 14x23, taking the man on 19 */
     steps[n++] = (struct step){CLIENT, chat("an even exchange; shall we stop here?")};
     steps[n++] = (struct step){SERVER, chat("agreed, thank you for the game")};
@@ -111,14 +111,16 @@ static int same_message(const kvn_message *a, const kvn_message *b) {
 static void describe(const char *who, const char *direction, const kvn_message *m) {
     switch (m->type) {
     case KVN_GAME_REQUEST: printf("%s %s game request from %s\n", who, direction, m->u.game_request.name); break;
-    case KVN_GAME_ACCEPT: printf("%s %s accept from %s, code %d\n", who, direction, m->u.game_accept.name,
-                                 m->u.game_accept.accept_code); break;
+    case KVN_GAME_ACCEPT:
+        printf("%s %s accept from %s, code %d\n", who, direction, m->u.game_accept.name, m->u.game_accept.accept_code);
+        break;
     case KVN_MOVE:
         printf("%s %s move %d%c%d\n", who, direction, m->u.move.from_square, m->u.move.capture_count ? 'x' : '-',
                m->u.move.to_square);
         break;
-    case KVN_GAME_END: printf("%s %s game end %d %d\n", who, direction, m->u.game_end.reason,
-                              m->u.game_end.stop_code); break;
+    case KVN_GAME_END:
+        printf("%s %s game end %d %d\n", who, direction, m->u.game_end.reason, m->u.game_end.stop_code);
+        break;
     case KVN_CHAT: printf("%s %s chat \"%s\"\n", who, direction, m->u.chat.text); break;
     default: printf("%s %s message of type %d\n", who, direction, (int)m->type); break;
     }

@@ -17,8 +17,8 @@ uint16_t effective_port(int32_t port) {
     return port == 0 ? default_port : static_cast<uint16_t>(static_cast<uint32_t>(port) & 0xFFFFu);
 }
 
-int32_t socket_connect(int32_t slot, const char *host, kvn_window_handle window, uint32_t message,
-                       int32_t port, uint16_t ip_version) {
+int32_t socket_connect(int32_t slot, const char *host, kvn_window_handle window, uint32_t message, int32_t port,
+                       uint16_t ip_version) {
     if (static_cast<uint32_t>(slot) >= slot_count) return KVN_BAD_SLOT;
     auto *connection = new CConnSocket(host, ip_version, effective_port(port));
     return open_in_slot(slot, connection, reinterpret_cast<void *>(window), message);
@@ -30,8 +30,7 @@ extern "C" {
 
 KVN_API void KVN_CALL kvn_disconnect(int32_t slot) { close_slot(slot); }
 
-KVN_API int32_t KVN_CALL kvn_nulmodem_connect(int32_t slot, int32_t port, kvn_window_handle window,
-                                              uint32_t message) {
+KVN_API int32_t KVN_CALL kvn_nulmodem_connect(int32_t slot, int32_t port, kvn_window_handle window, uint32_t message) {
     if (static_cast<uint32_t>(slot) >= slot_count) return KVN_BAD_SLOT;
     auto *connection = new CConnNulmodem(port);
     return open_in_slot(slot, connection, reinterpret_cast<void *>(window), message);

@@ -22,8 +22,7 @@ bool CConnection::deliver(const MsgText &text) {
 
 void CConnection::notify(uintptr_t wparam) const {
     if (notification_window == nullptr) return;
-    platform::post_notification(notification_window, notification_message, wparam,
-                                static_cast<intptr_t>(slot_number));
+    platform::post_notification(notification_window, notification_message, wparam, static_cast<intptr_t>(slot_number));
 }
 
 } // namespace kvn

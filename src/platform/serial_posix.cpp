@@ -92,8 +92,7 @@ bool set_serial_device_pattern_for_tests(const char *pattern) {
     std::string candidate = pattern == nullptr ? std::string() : std::string(pattern);
     if (!candidate.empty()) {
         const size_t at = candidate.find("%d");
-        if (at == std::string::npos || candidate.find('%', at + 2) != std::string::npos ||
-            candidate.find('%') != at)
+        if (at == std::string::npos || candidate.find('%', at + 2) != std::string::npos || candidate.find('%') != at)
             return false;
     }
     std::lock_guard<std::mutex> guard(pattern_lock);

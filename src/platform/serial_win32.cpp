@@ -1,6 +1,6 @@
 // serial_win32.cpp - serial ports on Windows: COMn opened exclusively at 9600 8N1, 200 ms reads.
 #ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
+#  define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
 

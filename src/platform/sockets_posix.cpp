@@ -114,7 +114,8 @@ bool socket_set_nonblocking(Socket s) {
 bool socket_set_keepalive(Socket s, uint32_t idle_s, uint32_t interval_s, uint32_t probes) {
     int32_t on = 1;
     if (setsockopt(to_fd(s), SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on) != 0) return false;
-    const int idle = static_cast<int>(idle_s), interval = static_cast<int>(interval_s), count = static_cast<int>(probes);
+    const int idle = static_cast<int>(idle_s), interval = static_cast<int>(interval_s),
+              count = static_cast<int>(probes);
     setsockopt(to_fd(s), IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
     setsockopt(to_fd(s), IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
     setsockopt(to_fd(s), IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count);

@@ -16,8 +16,7 @@ namespace kvn::platform {
 
 void sleep_ms(uint32_t milliseconds) {
     timespec request{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
-    while (nanosleep(&request, &request) != 0 && errno == EINTR) {
-    }
+    while (nanosleep(&request, &request) != 0 && errno == EINTR) {}
 }
 
 namespace {

@@ -34,7 +34,7 @@ bool start_thread(void (*entry)(void *), void *argument) {
     // The runtime's own thread start, so the C runtime is set up for the thread.
     const uintptr_t thread = _beginthreadex(nullptr, 0, run_thread, start.get(), 0, nullptr);
     if (thread == 0) return false;
-    start.release(); // now owned by the new thread
+    start.release();                               // now owned by the new thread
     CloseHandle(reinterpret_cast<HANDLE>(thread)); // detached: nobody joins it
     return true;
 }

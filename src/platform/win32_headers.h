@@ -5,10 +5,10 @@
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
+#  define WIN32_LEAN_AND_MEAN
 #endif
 #ifndef _WIN32_WINNT
-#define _WIN32_WINNT 0x0601 // Windows 7: getaddrinfo and friends without wspiapi
+#  define _WIN32_WINNT 0x0601 // Windows 7: getaddrinfo and friends without wspiapi
 #endif
 
 // clang-format off

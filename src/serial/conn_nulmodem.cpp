@@ -10,9 +10,7 @@ using namespace platform;
 namespace {
 // Numbers outside 1..9 mean COM1.  In unsigned arithmetic, so that the most
 // negative number cannot overflow on the way.
-int32_t com_number(int32_t port_number) {
-    return static_cast<uint32_t>(port_number) - 1u > 8u ? 1 : port_number;
-}
+int32_t com_number(int32_t port_number) { return static_cast<uint32_t>(port_number) - 1u > 8u ? 1 : port_number; }
 } // namespace
 
 CConnNulmodem::CConnNulmodem(int32_t port_number) : port_number_(com_number(port_number)) {}

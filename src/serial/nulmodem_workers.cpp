@@ -35,8 +35,7 @@ int32_t CConnNulmodem::send_byte(uint8_t byte) {
         uint8_t echo = 0;
         count = 0;
         // A zero byte is line noise, never an echo.
-        if (serial_read_byte(port_handle_, echo, count) && count == 1 && echo != 0)
-            return echo == byte ? 1 : -2;
+        if (serial_read_byte(port_handle_, echo, count) && count == 1 && echo != 0) return echo == byte ? 1 : -2;
         if (told_to_stop()) return 0;
         if (std::time(nullptr) > written_at + echo_patience_s) return 0;
     }
@@ -96,9 +95,7 @@ bool CConnNulmodem::transmit(MsgText &text) {
         while (!restart && next != '\0') {
             if (told_to_stop()) return false;
             switch (send_byte(static_cast<uint8_t>(next))) {
-            case 1:
-                next = text.cursor >= MsgText::capacity ? '\0' : text.chars[text.cursor++];
-                break;
+            case 1: next = text.cursor >= MsgText::capacity ? '\0' : text.chars[text.cursor++]; break;
             case -1: // the write failed: the same character again
                 break;
             case -2: // maybe the peer is sending: the whole message again, after a pause
@@ -168,8 +165,8 @@ CConnNulmodem::Collected CConnNulmodem::collect(MsgText &collection) {
             if (told_to_stop()) return Collected::stopping;
             const uint8_t byte = receive_byte();
             if (byte == stopping) return Collected::finished; // given up
-            if (byte == nothing_read) continue; // a message has no time limit
-            if (byte == start_marker) break;    // the peer began again
+            if (byte == nothing_read) continue;               // a message has no time limit
+            if (byte == start_marker) break;                  // the peer began again
             if (byte == end_marker) {
                 if (told_to_stop()) return Collected::stopping;
                 // Once the host is disconnecting, nothing more is queued or notified.

@@ -8,8 +8,7 @@ namespace kvn {
 
 using namespace platform;
 
-CConnSocket::CConnSocket(const char *host, uint16_t ip_version, uint16_t port)
-    : port_(port), ip_version_(ip_version) {
+CConnSocket::CConnSocket(const char *host, uint16_t ip_version, uint16_t port) : port_(port), ip_version_(ip_version) {
     role_ = (host == nullptr || host[0] == '\0') ? server : client;
     net_started_ = net_startup();
     if (!net_started_) {

@@ -67,8 +67,7 @@ public:
         : thread_([this, &peer, t = framed(text)] {
               std::string burst;
               for (int i = 0; i < 64; ++i) burst += t;
-              while (!stop_ && peer.send(burst, &stop_)) {
-              }
+              while (!stop_ && peer.send(burst, &stop_)) {}
           }) {}
     ~Flooder() { stop(); }
     void stop() {
@@ -235,7 +234,8 @@ TEST_F(Fault, DisconnectOfASlotThatFailedToConnect) {
 
 TEST_F(Fault, ThreeSlotsFloodedBothWaysAndClosedAtOnce) {
     RawLink links[3];
-    for (int32_t slot = 0; slot < 3; ++slot) ASSERT_TRUE(links[slot].open(slot, slot == 1 ? Family::ipv6 : Family::ipv4));
+    for (int32_t slot = 0; slot < 3; ++slot)
+        ASSERT_TRUE(links[slot].open(slot, slot == 1 ? Family::ipv6 : Family::ipv4));
     std::vector<std::unique_ptr<Reader>> readers;
     std::vector<std::unique_ptr<Flooder>> floods;
     for (int32_t slot = 0; slot < 3; ++slot) {

@@ -89,7 +89,9 @@ TEST_P(Exchange, MoveArrivesFieldForField) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Tcp, Exchange, ::testing::Values(Family::ipv4, Family::ipv6),
-                         [](const ::testing::TestParamInfo<Family> &p) { return p.param == Family::ipv4 ? "IPv4" : "IPv6"; });
+                         [](const ::testing::TestParamInfo<Family> &p) {
+                             return p.param == Family::ipv4 ? "IPv4" : "IPv6";
+                         });
 
 TEST_F(LinkTest, ThreeSlotsAtOnceStayApart) {
     RawPeer peers[3];

@@ -79,10 +79,10 @@ TEST_F(Framing, TextSplitOverSegmentsIsDeliveredOnceWhole) {
 }
 
 TEST_F(Framing, LengthLimitsAndEmptyTexts) {
-    const std::string longest = "C" + std::string(126, 'a');     // 127: delivered
-    const std::string too_long = "C" + std::string(127, 'b');    // 128: dropped
-    ASSERT_TRUE(peer.send(std::string(1, '\0') + framed(too_long) + framed(longest) + std::string(2, '\0') +
-                          framed("Cafter")));
+    const std::string longest = "C" + std::string(126, 'a');  // 127: delivered
+    const std::string too_long = "C" + std::string(127, 'b'); // 128: dropped
+    ASSERT_TRUE(
+        peer.send(std::string(1, '\0') + framed(too_long) + framed(longest) + std::string(2, '\0') + framed("Cafter")));
     ASSERT_TRUE(window.wait_for_count(2));
     EXPECT_EQ(fetch_chars(), std::string(126, 'a'));
     EXPECT_EQ(fetch_chars(), "after");
@@ -90,7 +90,8 @@ TEST_F(Framing, LengthLimitsAndEmptyTexts) {
 }
 
 TEST_F(Framing, ReceivedBytesAreMaskedToSevenBits) {
-    ASSERT_TRUE(peer.send(framed("C\xC1\xE2z") + framed("Cab\x80" "cd")));
+    ASSERT_TRUE(peer.send(framed("C\xC1\xE2z") + framed("Cab\x80"
+                                                        "cd")));
     ASSERT_TRUE(window.wait_for_count(2));
     EXPECT_EQ(fetch_chars(), "Abz");
     EXPECT_EQ(fetch_chars(), "ab"); // 0x80 becomes NUL and ends the text

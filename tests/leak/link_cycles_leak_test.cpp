@@ -16,8 +16,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr int total_cycles = 1000;   // on three slots at once
-constexpr int server_cycles = 6;     // each costs an accept window (about 500 ms)
+constexpr int total_cycles = 1000; // on three slots at once
+constexpr int server_cycles = 6;   // each costs an accept window (about 500 ms)
 constexpr size_t heap_tolerance = 64 * 1024;
 
 std::string framed(const std::string &text) { return text + '\0'; }

@@ -24,8 +24,8 @@ TEST(Captures, OnlyTheLongestSequenceMayBePlayed) {
 }
 
 TEST(Captures, KingTakesAtADistanceAndStopsOnAnySquareBeyond) {
-    EXPECT_EQ(legal_moves("W:WK46:B28"),
-              Moves({move(46, 5, {28}), move(46, 10, {28}), move(46, 14, {28}), move(46, 19, {28}), move(46, 23, {28})}));
+    EXPECT_EQ(legal_moves("W:WK46:B28"), Moves({move(46, 5, {28}), move(46, 10, {28}), move(46, 14, {28}),
+                                                move(46, 19, {28}), move(46, 23, {28})}));
     // ... but where it can go on taking, it must stop where that is possible.
     EXPECT_EQ(legal_moves("W:WK46:B24,28"), Moves({move(46, 30, {28, 24}), move(46, 35, {28, 24})}));
     // Two pieces in a row cannot be jumped.

@@ -35,8 +35,7 @@ TEST(SerialEdges, DisconnectFirstDeliversFiftyMovesAndTheGameEnd) {
         std::vector<std::string> texts;
         try {
             while (texts.size() < 51) texts.push_back(echo_one_message(cable));
-        } catch (const std::exception &) {
-        }
+        } catch (const std::exception &) {}
         return texts;
     });
     const auto started = std::chrono::steady_clock::now();

@@ -11,7 +11,6 @@ public:
 };
 
 // Registered before main runs, so it is in force before the first test.
-[[maybe_unused]] ::testing::Environment *const no_real_ports =
-    ::testing::AddGlobalTestEnvironment(new NoRealPorts);
+[[maybe_unused]] ::testing::Environment *const no_real_ports = ::testing::AddGlobalTestEnvironment(new NoRealPorts);
 
 } // namespace

@@ -32,8 +32,8 @@ kvn_message numbered(uint32_t n) {
     }
     case 2:
         m.type = KVN_CHAT;
-        std::snprintf(m.u.chat.text, sizeof m.u.chat.text, "message %u of the soak%.*s", n,
-                      static_cast<int>(n % 90), "..........................................................................................");
+        std::snprintf(m.u.chat.text, sizeof m.u.chat.text, "message %u of the soak%.*s", n, static_cast<int>(n % 90),
+                      "..........................................................................................");
         break;
     case 3:
         m.type = KVN_BACK_REQUEST;

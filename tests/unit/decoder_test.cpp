@@ -309,14 +309,9 @@ const std::string long_accept = "A" + std::string(32, 'n') + "3" + std::string(6
 
 INSTANTIATE_TEST_SUITE_P(
     EveryKind, DecodeStaysInsideMember,
-    testing::Values(Extent{long_request.c_str(), sizeof(kvn_game_request)},
-                    Extent{"R01", sizeof(kvn_game_request)},
-                    Extent{long_accept.c_str(), sizeof(kvn_game_accept)},
-                    Extent{long_move.c_str(), sizeof(kvn_move)},
-                    Extent{"M0015322803", sizeof(kvn_move)},
-                    Extent{"E2199999", sizeof(kvn_game_end)},
-                    Extent{long_chat.c_str(), sizeof(kvn_chat)},
-                    Extent{"C", sizeof(kvn_chat)},
-                    Extent{"B123WZZZZZZZZ", sizeof(kvn_back_request)},
-                    Extent{"K2222222", sizeof(kvn_back_accept)},
+    testing::Values(Extent{long_request.c_str(), sizeof(kvn_game_request)}, Extent{"R01", sizeof(kvn_game_request)},
+                    Extent{long_accept.c_str(), sizeof(kvn_game_accept)}, Extent{long_move.c_str(), sizeof(kvn_move)},
+                    Extent{"M0015322803", sizeof(kvn_move)}, Extent{"E2199999", sizeof(kvn_game_end)},
+                    Extent{long_chat.c_str(), sizeof(kvn_chat)}, Extent{"C", sizeof(kvn_chat)},
+                    Extent{"B123WZZZZZZZZ", sizeof(kvn_back_request)}, Extent{"K2222222", sizeof(kvn_back_accept)},
                     Extent{"", 0}, Extent{"x", 0}));

@@ -104,7 +104,8 @@ TEST(EncodeMove, CapturedSquaresAndTheirReplacement) {
     m.u.move.captured[0] = 51;
     m.u.move.captured[1] = 7;
     m.u.move.captured[2] = 9; // beyond the count: not sent
-    EXPECT_EQ(encode(m), "M001532230200" "07");
+    EXPECT_EQ(encode(m), "M001532230200"
+                         "07");
 
     m.u.move.captured[0] = 0;
     m.u.move.captured[1] = -3;
@@ -292,6 +293,4 @@ TEST(EncodeChat, LengthLimits) {
     EXPECT_EQ(text.chars[127], '\0');
 }
 
-TEST(EncodeChat, CharactersAreReducedToSevenBits) {
-    EXPECT_EQ(encode(chat("h\xE9llo")), "Chillo");
-}
+TEST(EncodeChat, CharactersAreReducedToSevenBits) { EXPECT_EQ(encode(chat("h\xE9llo")), "Chillo"); }

@@ -65,7 +65,9 @@ TEST(MsgTextAppendChar, RefusesNegativeCursor) {
 
 // The bulk form must behave exactly like one append_char per character.
 TEST(MsgTextAppendChars, MatchesAppendCharOneByOne) {
-    const char source[] = "ab\x80" "c\xC1" "d";
+    const char source[] = "ab\x80"
+                          "c\xC1"
+                          "d";
     for (int32_t start : {0, 1, 120, 124, 126, 127}) {
         for (int32_t count : {0, 1, 3, 6}) {
             MsgText bulk = junk_text(), single = junk_text();
@@ -165,7 +167,8 @@ TEST(MsgTextSetFromString, CopiesReducesAndZeroFillsTheRest) {
     MsgText t;
     std::memset(&t, 'x', sizeof t);
     t.cursor = 77;
-    t.set_from_string("M\xCD""0");
+    t.set_from_string("M\xCD"
+                      "0");
     EXPECT_STREQ(t.chars, "MM0");
     EXPECT_EQ(t.cursor, 0);
     for (int i = 3; i < 128; ++i) EXPECT_EQ(t.chars[i], '\0') << i;
@@ -173,7 +176,8 @@ TEST(MsgTextSetFromString, CopiesReducesAndZeroFillsTheRest) {
 
 TEST(MsgTextSetFromString, ByteWithZeroLowBitsEndsTheText) {
     MsgText t = junk_text();
-    t.set_from_string("AB\x80" "CD");
+    t.set_from_string("AB\x80"
+                      "CD");
     EXPECT_STREQ(t.chars, "AB");
     EXPECT_EQ(t.cursor, 0);
 }
@@ -204,7 +208,10 @@ TEST(ReadNumber, NonDigitsCountAsZero) {
     EXPECT_EQ(kvn::read_number("x  ", 1, 2), 0u);
     EXPECT_EQ(kvn::read_number("R 1", 1, 2), 1u);
     EXPECT_EQ(kvn::read_number("R-1", 1, 2), 1u);
-    EXPECT_EQ(kvn::read_number("R\xB5""3", 1, 2), 3u);
+    EXPECT_EQ(kvn::read_number("R\xB5"
+                               "3",
+                               1, 2),
+              3u);
 }
 
 TEST(ReadNumber, WidthZeroGivesZero) {

@@ -37,7 +37,9 @@ testing::AssertionResult survives_round_trip(const kvn_message &original) {
                                        << int{a[first]} << ", got " << int{b[first]};
 }
 
-char random_printable(std::mt19937 &rng) { return static_cast<char>(std::uniform_int_distribution<int>('!', '~')(rng)); }
+char random_printable(std::mt19937 &rng) {
+    return static_cast<char>(std::uniform_int_distribution<int>('!', '~')(rng));
+}
 
 int16_t random_in(std::mt19937 &rng, int lo, int hi) {
     return static_cast<int16_t>(std::uniform_int_distribution<int>(lo, hi)(rng));
@@ -158,8 +160,10 @@ TEST(RoundTrip, TextsSurviveDecodeAndEncode) {
     // encodes back to the same text.
     for (const std::string &wire :
          {"R99" + std::string(32, 'n') + "Z999000A", std::string("A") + "Name" + std::string(28, ' ') + "2",
-          std::string("M0001502800"), std::string("M0015322803" "192021"), std::string("E30"),
-          std::string("Chello there"), std::string("B123W"), std::string("K2")}) {
+          std::string("M0001502800"),
+          std::string("M0015322803"
+                      "192021"),
+          std::string("E30"), std::string("Chello there"), std::string("B123W"), std::string("K2")}) {
         kvn_message m = kvn_test::zero_record(0);
         kvn::decode_message(wire.c_str(), m);
         EXPECT_EQ(kvn_test::encode(m), wire);

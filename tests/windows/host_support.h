@@ -3,7 +3,7 @@
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
+#  define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
 #include <tlhelp32.h>
@@ -38,7 +38,8 @@ struct Api {
 };
 
 // Finds one export by name and by ordinal; both must lead to the same code.
-template <typename F> void resolve(HMODULE dll, const char *name, WORD ordinal, F &out) {
+template <typename F>
+void resolve(HMODULE dll, const char *name, WORD ordinal, F &out) {
     FARPROC by_name = GetProcAddress(dll, name);
     FARPROC by_ordinal = GetProcAddress(dll, MAKEINTRESOURCEA(ordinal));
     char what[128];
@@ -124,16 +125,12 @@ inline kvn_message sample(int32_t type, int variant) {
         m.u.game_end.reason = static_cast<int16_t>(1 + variant);
         m.u.game_end.stop_code = 0;
         break;
-    case KVN_CHAT:
-        std::strcpy(m.u.chat.text, variant ? "goedemiddag" : "hallo");
-        break;
+    case KVN_CHAT: std::strcpy(m.u.chat.text, variant ? "goedemiddag" : "hallo"); break;
     case KVN_BACK_REQUEST:
         m.u.back_request.move_number = static_cast<int16_t>(12 + variant);
         m.u.back_request.side_to_move = 'Z';
         break;
-    default:
-        m.u.back_accept.accept_code = static_cast<int16_t>(variant);
-        break;
+    default: m.u.back_accept.accept_code = static_cast<int16_t>(variant); break;
     }
     return m;
 }
@@ -153,7 +150,8 @@ inline bool same_content(const kvn_message &a, const kvn_message &b) {
         return a.u.move.time == b.u.move.time && a.u.move.from_square == b.u.move.from_square &&
                a.u.move.to_square == b.u.move.to_square && a.u.move.capture_count == b.u.move.capture_count &&
                a.u.move.captured[0] == b.u.move.captured[0];
-    case KVN_GAME_END: return a.u.game_end.reason == b.u.game_end.reason && a.u.game_end.stop_code == b.u.game_end.stop_code;
+    case KVN_GAME_END:
+        return a.u.game_end.reason == b.u.game_end.reason && a.u.game_end.stop_code == b.u.game_end.stop_code;
     case KVN_CHAT: return std::strcmp(a.u.chat.text, b.u.chat.text) == 0;
     case KVN_BACK_REQUEST:
         return a.u.back_request.move_number == b.u.back_request.move_number &&
@@ -172,9 +170,9 @@ inline void exchange(const Api &api, HWND window, int32_t from, int32_t type, UI
     char what[160];
     std::snprintf(what, sizeof what, "type %d from slot %d: notification arrives", type, from);
     check(next_notification(window, patience_ms, msg), what);
-    std::snprintf(what, sizeof what, "type %d from slot %d: message id, wParam type code, lParam slot %d", type, from, to);
-    check(msg.message == to_message && msg.wParam == static_cast<WPARAM>(type) &&
-              msg.lParam == static_cast<LPARAM>(to),
+    std::snprintf(what, sizeof what, "type %d from slot %d: message id, wParam type code, lParam slot %d", type, from,
+                  to);
+    check(msg.message == to_message && msg.wParam == static_cast<WPARAM>(type) && msg.lParam == static_cast<LPARAM>(to),
           what);
     kvn_message received{};
     api.receive_message(to, &received);

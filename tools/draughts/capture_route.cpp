@@ -8,8 +8,8 @@ namespace {
 class RouteSearch {
 public:
     RouteSearch(const Position &position, const Move &move, const std::vector<int> &through)
-        : targets_(move.captured), to_(move.to), through_(through),
-          empty_(position.empty() | square_bit(move.from)), king_((position.kings & square_bit(move.from)) != 0) {}
+        : targets_(move.captured), to_(move.to), through_(through), empty_(position.empty() | square_bit(move.from)),
+          king_((position.kings & square_bit(move.from)) != 0) {}
 
     // Taken pieces stay on the board until the end, so they block the way as they do in play.
     bool from(Bits at, Bits taken, size_t passed) {

@@ -99,8 +99,7 @@ int find_captures(const Position &position, MoveList &moves) {
     CaptureSearch search(opponents, moves);
     for (Bits men = men_able_to_capture(own & ~position.kings, opponents, empty); men; men &= men - 1)
         search.start(lowest(men), empty, false);
-    for (Bits kings = own & position.kings; kings; kings &= kings - 1)
-        search.start(lowest(kings), empty, true);
+    for (Bits kings = own & position.kings; kings; kings &= kings - 1) search.start(lowest(kings), empty, true);
     return search.best();
 }
 

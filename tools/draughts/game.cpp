@@ -28,7 +28,8 @@ Game::Game(const Position &start) : start_(start), position_(start), result_(res
 std::string Game::objection(Side side, const Move &move) const {
     if (!following()) return "is not judged: the game is no longer followed";
     if (result_ != Result::unfinished) return "comes after the end of the game";
-    if (side != position_.to_move) return std::string("is out of turn: ") + side_letter(position_.to_move) + " is to move";
+    if (side != position_.to_move)
+        return std::string("is out of turn: ") + side_letter(position_.to_move) + " is to move";
     return why_illegal(position_, move);
 }
 

@@ -23,7 +23,8 @@ Bits king_ray(Bits king, int d, Bits empty) {
 void add_steps(Bits targets, int d, MoveList &moves) {
     for (; targets; targets &= targets - 1) {
         const int to = std::countr_zero(targets);
-        moves.push(Move{0, static_cast<std::uint8_t>(square_of_bit(to - d)), static_cast<std::uint8_t>(square_of_bit(to))});
+        moves.push(
+            Move{0, static_cast<std::uint8_t>(square_of_bit(to - d)), static_cast<std::uint8_t>(square_of_bit(to))});
     }
 }
 

@@ -150,7 +150,8 @@ private:
         pos_ = close + 1;
         if (!begin_moves()) return false;
         constexpr std::string_view stopped = "not followed further: ";
-        if (comment.substr(0, stopped.size()) == stopped) current_.game.stop(std::string(comment.substr(stopped.size())));
+        if (comment.substr(0, stopped.size()) == stopped)
+            current_.game.stop(std::string(comment.substr(stopped.size())));
         else replay_illegal(comment, current_.game);
         return true;
     }

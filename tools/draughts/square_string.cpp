@@ -33,9 +33,15 @@ std::optional<Position> parse_square_string(char side, std::string_view squares,
         switch (c) {
         case 'e': break;
         case 'w': position.pieces[0] |= b; break;
-        case 'W': position.pieces[0] |= b; position.kings |= b; break;
+        case 'W':
+            position.pieces[0] |= b;
+            position.kings |= b;
+            break;
         case 'z': position.pieces[1] |= b; break;
-        case 'Z': position.pieces[1] |= b; position.kings |= b; break;
+        case 'Z':
+            position.pieces[1] |= b;
+            position.kings |= b;
+            break;
         default:
             error = "square " + std::to_string(s) + " holds '" + std::string(1, c) + "', not one of e w W z Z";
             return std::nullopt;

@@ -58,7 +58,8 @@ int run_bridge(const BridgeOptions &o) {
                    [&](Json &j) { j.add("end", o.names[from]); });
         // What had already arrived on either end is still passed on.
         for (Event rest; (rest = events.next(0)).kind != Event::Kind::timeout;)
-            if (rest.kind == Event::Kind::notification && rest.wparam != KVN_CONNECTION_LOST && (rest.slot == 0 || rest.slot == 1))
+            if (rest.kind == Event::Kind::notification && rest.wparam != KVN_CONNECTION_LOST &&
+                (rest.slot == 0 || rest.slot == 1))
                 relay(static_cast<int32_t>(rest.slot), o, out, referee);
         break;
     }

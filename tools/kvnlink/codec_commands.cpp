@@ -26,7 +26,8 @@ int run_decode(const std::string &text, bool json) {
 int run_encode(const std::vector<std::string> &words, bool json) {
     const Command c = parse_words(words);
     if (c.kind != Command::Kind::send) {
-        std::fprintf(stderr, "kvnlink encode: %s\n", c.kind == Command::Kind::error ? c.error.c_str() : "give a message kind and its fields");
+        std::fprintf(stderr, "kvnlink encode: %s\n",
+                     c.kind == Command::Kind::error ? c.error.c_str() : "give a message kind and its fields");
         return exit_usage;
     }
     const std::string wire = encode_wire(c.message);

@@ -58,8 +58,8 @@ public:
             value = value * 10 + (c - '0');
         }
         if (!digits || value < lo || value > hi) {
-            fail(std::string(what) + " must be a number " + std::to_string(lo) + "-" + std::to_string(hi) +
-                 ", not '" + token + "'");
+            fail(std::string(what) + " must be a number " + std::to_string(lo) + "-" + std::to_string(hi) + ", not '" +
+                 token + "'");
             return 0;
         }
         return static_cast<int16_t>(value);
@@ -131,7 +131,8 @@ void parse_move(Fields &f, const std::vector<std::string> &a, kvn_message &m) {
         size_t start = 0;
         do {
             const size_t comma = list.find(',', start);
-            const std::string square = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+            const std::string square =
+                list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
             if (v.capture_count == 20) f.fail("at most 20 captured squares");
             else v.captured[v.capture_count++] = f.number(square, "CAPTURED", 1, 50);
             start = comma == std::string::npos ? list.size() + 1 : comma + 1;

@@ -62,7 +62,8 @@ bool pass_on(int32_t from_slot, const kvn_message &message, EventSource &events,
         return false;
     }
     if (e.wparam == KVN_CONNECTION_LOST || e.slot != to_slot) {
-        out.error("slot " + std::to_string(e.slot) + " reported " + std::to_string(e.wparam) + " instead of an arrival");
+        out.error("slot " + std::to_string(e.slot) + " reported " + std::to_string(e.wparam) +
+                  " instead of an arrival");
         return false;
     }
     kvn_message got{};

@@ -48,7 +48,8 @@ int32_t open_link(int32_t slot, const LinkOptions &o, EventSource &events, Print
         what = "connecting to " + o.host + " " + where;
         done = "connected to " + o.host + " " + where;
         while ((code = connect(o.host.c_str())) == KVN_CONNECT_FAILED && !timed_out(start, o.retry_s))
-            std::this_thread::sleep_for(std::chrono::milliseconds(200)); // a pause between attempts, not a wait on anything
+            std::this_thread::sleep_for(
+                std::chrono::milliseconds(200)); // a pause between attempts, not a wait on anything
         break;
     case LinkOptions::Mode::serial:
         what = "opening COM" + std::to_string(o.serial_port);
@@ -59,7 +60,8 @@ int32_t open_link(int32_t slot, const LinkOptions &o, EventSource &events, Print
     if (code == 0) {
         out.status("connected", done);
     } else {
-        out.error(what + " failed: code " + std::to_string(code) + ", " + kvn_connect_result_text(code, role_of(o.mode)));
+        out.error(what + " failed: code " + std::to_string(code) + ", " +
+                  kvn_connect_result_text(code, role_of(o.mode)));
     }
     return code;
 }

@@ -93,13 +93,15 @@ Parsed parse_options(const std::vector<std::string> &args, const std::vector<std
             if (a == "--pdn") {
                 p.options.pdn = v;
             } else if (a == "--seed") {
-                if (!to_seed(v, p.options.seed)) p.error = "--seed wants a whole number 0-18446744073709551615, not '" + v + "'";
+                if (!to_seed(v, p.options.seed))
+                    p.error = "--seed wants a whole number 0-18446744073709551615, not '" + v + "'";
             } else if (a == "--request") {
                 const Command c = parse_line("request " + v);
                 if (c.kind == Command::Kind::send) p.options.request = c.message;
                 else p.error = "--request wants \"NAME COLOUR TIME MOVES\": " + c.error;
             } else if (a == "--port") {
-                if (to_number(v, 1, 65535, value) && value == static_cast<int>(value)) p.options.port = static_cast<int>(value);
+                if (to_number(v, 1, 65535, value) && value == static_cast<int>(value))
+                    p.options.port = static_cast<int>(value);
                 else p.error = "--port wants a port number 1-65535, not '" + v + "'";
             } else if (to_number(v, 0, 1e6, value)) {
                 (a == "--timeout" ? p.options.timeout_s : p.options.retry_s) = value;
@@ -117,8 +119,11 @@ bool parse_end(const std::string &spec, LinkOptions &end, std::string &error) {
     const size_t last = spec.rfind(':');
     const std::string kind = spec.substr(0, colon);
     double n = 0;
-    const auto number = [&](const std::string &text, double hi) { return to_number(text, 1, hi, n) && n == static_cast<int>(n); };
-    error = "a bridge end is listen:PORT, listen6:PORT, connect:HOST:PORT, connect6:HOST:PORT or serial:N, not '" + spec + "'";
+    const auto number = [&](const std::string &text, double hi) {
+        return to_number(text, 1, hi, n) && n == static_cast<int>(n);
+    };
+    error = "a bridge end is listen:PORT, listen6:PORT, connect:HOST:PORT, connect6:HOST:PORT or serial:N, not '" +
+            spec + "'";
     if (colon == std::string::npos) return false;
     end.ipv6 = kind == "listen6" || kind == "connect6";
     if (kind == "listen" || kind == "listen6") {
@@ -206,7 +211,8 @@ int perft_command(const std::vector<std::string> &args) {
         if (args[i] == "--divide") {
             o.divide = true;
         } else if (args[i] == "--fen") {
-            if (i + 1 >= args.size() || args[i + 1].empty()) return bad("--fen needs a position, such as W:W31-50:B1-20");
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return bad("--fen needs a position, such as W:W31-50:B1-20");
             o.fen = args[++i];
         } else if (args[i].rfind("--", 0) == 0) {
             return bad("unknown option " + args[i]);

@@ -12,9 +12,9 @@ namespace kvnlink {
 struct Event {
     enum class Kind { line, end_of_input, notification, timeout };
     Kind kind = Kind::timeout;
-    std::string text;      // line: without its line ending
-    uintptr_t wparam = 0;  // notification: type code 0..7 or KVN_CONNECTION_LOST
-    intptr_t slot = 0;     // notification: the slot it came from
+    std::string text;     // line: without its line ending
+    uintptr_t wparam = 0; // notification: type code 0..7 or KVN_CONNECTION_LOST
+    intptr_t slot = 0;    // notification: the slot it came from
 };
 
 // Hands the library a notification target and turns whatever arrives there,

@@ -17,10 +17,10 @@ struct EventSource::Impl {
     bool watch_input = false;
     bool input_ended = false;
     bool end_reported = false;
-    std::string partial;            // bytes of stdin after the last complete line
-    std::deque<std::string> lines;  // complete lines not yet handed out
+    std::string partial;           // bytes of stdin after the last complete line
+    std::deque<std::string> lines; // complete lines not yet handed out
 
-    std::mutex lock;                // guards arrivals: the library posts from its own threads
+    std::mutex lock; // guards arrivals: the library posts from its own threads
     std::deque<Event> arrivals;
     int wake_read = -1;
     int wake_write = -1;
@@ -52,8 +52,7 @@ struct EventSource::Impl {
 
     void drain_wake_pipe() {
         char buffer[64];
-        while (::read(wake_read, buffer, sizeof buffer) > 0) {
-        }
+        while (::read(wake_read, buffer, sizeof buffer) > 0) {}
     }
 
     void read_input() {

@@ -1,6 +1,6 @@
 // notify_win32.cpp - EventSource on Windows: a message-only window pumped on the main thread, and a thread reading stdin.
 #ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
+#  define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
 
@@ -39,7 +39,8 @@ void read_input(std::shared_ptr<Input> input) {
     for (bool ended = false; !ended;) {
         DWORD n = 0;
         // A pipe's writer going away reads as a failure, a file's end as 0 bytes: both end the input.
-        ended = in == nullptr || in == INVALID_HANDLE_VALUE || !ReadFile(in, buffer, sizeof buffer, &n, nullptr) || n == 0;
+        ended =
+            in == nullptr || in == INVALID_HANDLE_VALUE || !ReadFile(in, buffer, sizeof buffer, &n, nullptr) || n == 0;
         std::lock_guard<std::mutex> guard(input->lock);
         partial.append(buffer, ended ? 0 : n);
         size_t start = 0;
@@ -107,8 +108,8 @@ EventSource::EventSource(bool watch_input) : impl_(std::make_unique<Impl>()) {
     window_class.lpszClassName = class_name;
     RegisterClassA(&window_class); // fails harmlessly when an earlier EventSource registered it
     // Created here, so its messages queue up on the thread that calls next().
-    impl_->window = CreateWindowExA(0, class_name, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                    window_class.hInstance, nullptr);
+    impl_->window =
+        CreateWindowExA(0, class_name, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, window_class.hInstance, nullptr);
     if (watch_input) {
         impl_->input = std::make_shared<Input>();
         impl_->input->window = impl_->window;

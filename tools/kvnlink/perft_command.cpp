@@ -37,7 +37,8 @@ int run_perft(const PerftOptions &options) {
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     // Very short runs give no meaningful rate.
-    if (seconds >= 1e-4) std::printf("time %.3f s, %.1f million nodes/s\n", seconds, static_cast<double>(total) / seconds / 1e6);
+    if (seconds >= 1e-4)
+        std::printf("time %.3f s, %.1f million nodes/s\n", seconds, static_cast<double>(total) / seconds / 1e6);
     else std::printf("time %.3f s\n", seconds);
     std::printf("perft %d = %llu\n", options.depth, static_cast<unsigned long long>(total));
     return exit_ok;

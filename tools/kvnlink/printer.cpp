@@ -23,8 +23,7 @@ void Printer::message(bool sent, const kvn_message &m, bool with_board, int slot
     const std::string label = slot >= 0 ? "slot " + std::to_string(slot) + " " : "";
     line(label + (sent ? "-> " : "<- ") + describe(m));
     if (with_board && m.type == KVN_GAME_REQUEST)
-        for (const auto &row : draw_board(m.u.game_request.side_to_move, m.u.game_request.squares))
-            line("     " + row);
+        for (const auto &row : draw_board(m.u.game_request.side_to_move, m.u.game_request.squares)) line("     " + row);
 }
 
 void Printer::status(const char *kind, const std::string &text, const std::function<void(Json &)> &fields) {

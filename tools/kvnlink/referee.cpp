@@ -121,9 +121,8 @@ void Referee::report_end() {
     if (game.result() == draughts::Result::black_wins) winner = "Z";
     const std::string text = "game over: " + game.how_it_ended() + "; " +
                              (winner.empty() ? std::string("a draw") : winner + " wins") + ", " + result;
-    out_.status("game_over", text, [&](Json &j) {
-        j.add("result", result).add("winner", winner).add("reason", game.how_it_ended());
-    });
+    out_.status("game_over", text,
+                [&](Json &j) { j.add("result", result).add("winner", winner).add("reason", game.how_it_ended()); });
 }
 
 std::string Referee::objection(int party, const kvn_move &m) const {
@@ -153,18 +152,21 @@ void Referee::start(int accepting_party, const kvn_message &accept) {
     const bool requester_white = game_->requester_side == Side::white;
     game_->tags = {"kvnlink game", today(), requester_white ? requester : accepter,
                    requester_white ? accepter : requester};
-    out_.status("game_start", "following the game: W " + game_->tags.white + ", Z " + game_->tags.black + ", " +
-                                  draughts::side_letter(position->to_move) + " to move",
-                [&](Json &j) {
-                    j.add("white", game_->tags.white).add("black", game_->tags.black).add("fen", draughts::to_fen(*position));
-                });
+    out_.status(
+        "game_start",
+        "following the game: W " + game_->tags.white + ", Z " + game_->tags.black + ", " +
+            draughts::side_letter(position->to_move) + " to move",
+        [&](Json &j) {
+            j.add("white", game_->tags.white).add("black", game_->tags.black).add("fen", draughts::to_fen(*position));
+        });
     report_end(); // a position with no legal move is over at once
 }
 
 void Referee::close(const std::string &why) {
     if (!game_) return;
     const std::string result = draughts::result_text(game_->game.result());
-    out_.status("game_closed", "game closed by " + why + ", result " + result, [&](Json &j) { j.add("result", result); });
+    out_.status("game_closed", "game closed by " + why + ", result " + result,
+                [&](Json &j) { j.add("result", result); });
     write_record();
     game_.reset();
 }

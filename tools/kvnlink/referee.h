@@ -46,7 +46,7 @@ private:
 
     Printer &out_;
     std::string pdn_path_;
-    std::optional<kvn_message> request_;  // the request still waiting for its accept
+    std::optional<kvn_message> request_; // the request still waiting for its accept
     int requester_ = 0;
     std::unique_ptr<Followed> game_;
 };

@@ -31,7 +31,8 @@ void send(const Command &c, Printer &out, Referee &referee) {
     if (c.message.type == KVN_NONE || c.raw_text.empty()) return;
     const std::string wire = encode_wire(c.message);
     if (wire != c.raw_text)
-        out.status("note", "the raw text went out re-encoded as " + quoted(wire), [&](Json &j) { j.add("wire", wire); });
+        out.status("note", "the raw text went out re-encoded as " + quoted(wire),
+                   [&](Json &j) { j.add("wire", wire); });
 }
 
 void receive(Printer &out, Referee &referee, Sparring *player) {
@@ -48,8 +49,8 @@ bool refused(const Command &c, const LinkOptions &o, Printer &out, const Referee
     const std::string why = referee.objection(self, c.message.u.move);
     if (why.empty()) return false;
     const char side = referee.side_of(self) == draughts::Side::white ? 'W' : 'Z';
-    out.problem("refused", std::string("not sent: illegal move by ") + side + ": " + why +
-                               " (--allow-illegal sends such moves)",
+    out.problem("refused",
+                std::string("not sent: illegal move by ") + side + ": " + why + " (--allow-illegal sends such moves)",
                 [&](Json &j) { j.add("reason", why); });
     return true;
 }
@@ -95,8 +96,8 @@ int converse(const LinkOptions &o, EventSource &events, Printer &out, Referee &r
 
 // --auto: no typed commands; kvnlink answers the peer by itself until a game end goes by.
 int spar(const LinkOptions &o, EventSource &events, Printer &out, Referee &referee) {
-    const std::uint64_t seed = o.seed ? *o.seed
-                                      : static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+    const std::uint64_t seed =
+        o.seed ? *o.seed : static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
     out.status("sparring", "playing by itself, seed " + std::to_string(seed),
                [&](Json &j) { j.add_raw("seed", std::to_string(seed)); });
     Sparring player(referee, self, seed, o.request);
@@ -123,7 +124,8 @@ int spar(const LinkOptions &o, EventSource &events, Printer &out, Referee &refer
     // Waiting for the peer's end (or its leaving) also gives the own end time to go out.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(end_grace_ms);
     while (!player.end_received()) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         const Event e = left.count() > 0 ? events.next(static_cast<int>(left.count())) : Event{};
         if (e.kind != Event::Kind::notification || e.wparam == KVN_CONNECTION_LOST) break;
         receive(out, referee, &player);

@@ -19,18 +19,18 @@ inline constexpr int exit_link_lost = 3; // the peer went away
 struct LinkOptions {
     enum class Mode { listen, connect, serial };
     Mode mode = Mode::listen;
-    std::string host;          // connect
-    int port = 0;              // 0: the library's default, 27531
+    std::string host; // connect
+    int port = 0;     // 0: the library's default, 27531
     bool ipv6 = false;
-    double timeout_s = -1;     // listen: give up after this long (< 0: never)
-    double retry_s = 0;        // connect: keep retrying a refused connection this long
-    int serial_port = 1;       // serial: COM1..COM9
+    double timeout_s = -1; // listen: give up after this long (< 0: never)
+    double retry_s = 0;    // connect: keep retrying a refused connection this long
+    int serial_port = 1;   // serial: COM1..COM9
     bool json = false;
-    std::string pdn;           // append every game to this PDN file (empty: none)
-    bool allow_illegal = false; // send typed moves the referee objects to
-    bool auto_play = false;    // play by itself (listen and connect)
-    std::optional<std::uint64_t> seed;     // auto: the random choices' seed (none: from the clock)
-    std::optional<kvn_message> request;    // auto: the game request to send first
+    std::string pdn;                    // append every game to this PDN file (empty: none)
+    bool allow_illegal = false;         // send typed moves the referee objects to
+    bool auto_play = false;             // play by itself (listen and connect)
+    std::optional<std::uint64_t> seed;  // auto: the random choices' seed (none: from the clock)
+    std::optional<kvn_message> request; // auto: the game request to send first
 };
 
 // The two ends A and B of a bridge, each a link of its own (with its --timeout or --retry).
@@ -51,7 +51,7 @@ struct DemoOptions {
 
 struct PerftOptions {
     int depth = 0;
-    std::string fen;    // empty: the starting position
+    std::string fen; // empty: the starting position
     bool divide = false;
 };
 

@@ -22,7 +22,8 @@ int main(int argc, char **argv) {
         return 1;
     }
     /* A server nobody comes to gives up after its accept window; skip ports in use. */
-    for (tries = 0; tries < 20 && r == KVN_NONBLOCK_OR_BIND; ++tries) r = kvn_socket_connect_ex(0, "", NULL, 0, port + tries);
+    for (tries = 0; tries < 20 && r == KVN_NONBLOCK_OR_BIND; ++tries)
+        r = kvn_socket_connect_ex(0, "", NULL, 0, port + tries);
     kvn_disconnect(0);
     if (r != KVN_NO_PEER) {
         printf("lonely server returned %d, not -1\n", (int)r);

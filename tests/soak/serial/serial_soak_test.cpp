@@ -36,7 +36,8 @@ kvn_message numbered(int32_t from, uint32_t n) {
         m.u.game_request.move_count = static_cast<int16_t>((n * 7) % 1000);
         m.u.game_request.side_to_move = n % 3 ? 'W' : 'Z';
         for (int i = 0; i < 50; ++i)
-            m.u.game_request.squares[i] = n % 24 == 0 ? kvn::initial_square(i) : "zew"[(static_cast<uint32_t>(i) + n) % 3];
+            m.u.game_request.squares[i] =
+                n % 24 == 0 ? kvn::initial_square(i) : "zew"[(static_cast<uint32_t>(i) + n) % 3];
         break;
     case 1:
     case 2:
@@ -237,9 +238,7 @@ protected:
 
 // Each message costs about one cycle of the far receiver (100 ms), each lost
 // echo one echo time-out (5 to 6 s): about 30 s in every build.
-TEST_F(SerialSoak, MixedMessagesInTurnsArriveInOrderAndOnlyLostEchoesRepeat) {
-    soak(80, {36}, {68});
-}
+TEST_F(SerialSoak, MixedMessagesInTurnsArriveInOrderAndOnlyLostEchoesRepeat) { soak(80, {36}, {68}); }
 
 // Both hosts send at about the same moment, five times over: each sender
 // takes the other's start marker for its echo and meets a wrong echo where

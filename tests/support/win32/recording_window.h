@@ -6,7 +6,7 @@
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
+#  define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
 
@@ -46,8 +46,8 @@ private:
         // Wine: CreateWindowExA then gave no window, and no notification came).
         static std::once_flag registered;
         std::call_once(registered, [&] { RegisterClassA(&window_class); });
-        HWND window = CreateWindowExA(0, class_name, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                      window_class.hInstance, nullptr);
+        HWND window =
+            CreateWindowExA(0, class_name, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, window_class.hInstance, nullptr);
         {
             std::lock_guard<std::mutex> guard(lock_);
             window_ = window;

@@ -137,7 +137,7 @@ int main(int argc, char **argv) {
         return 1;
     }
     kvn_receive_message(0, &received); /* one fetch per notification */
-    printf("slot 0 received type %d: %d-%d in %d s, %d captured:", (int)received.type, received.u.move.from_square,
+    printf("slot 0 received type %d: %d-%d, time %d, %d captured:", (int)received.type, received.u.move.from_square,
            received.u.move.to_square, received.u.move.time, received.u.move.capture_count);
     for (i = 0; i < received.u.move.capture_count; ++i) printf(" %d", received.u.move.captured[i]);
     printf("\n");

@@ -171,7 +171,7 @@ def main():
         m = received.u.move
         captured = list(m.captured[:m.capture_count])
         print(f"slot {slot} notified with {wparam}; received type {received.type}: "
-              f"{m.from_square}-{m.to_square} in {m.time} s, captured {captured}")
+              f"{m.from_square}-{m.to_square} time {m.time}, captured {captured}")
         ok = (wparam, slot, received.type) == (KVN_MOVE, 0, KVN_MOVE) and \
             (m.time, m.from_square, m.to_square, captured) == (42, 33, 11, [28, 17])
         return 0 if ok else 1

@@ -22,7 +22,7 @@
 #include <thread>
 
 #include "bench_support.h"
-#include "platform/serial_test_hook.h"
+#include "serial/serial_test_seam.h"
 
 using namespace bench;
 

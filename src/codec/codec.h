@@ -21,6 +21,5 @@ void decode_message(const char *text, kvn_message &record);
 // men on 31-50, white to move.  Marked on the wire by a single 'A'.
 inline constexpr char initial_side_to_move = 'W';
 inline constexpr char initial_squares[51] = "zzzzzzzzzzzzzzzzzzzz" "eeeeeeeeee" "wwwwwwwwwwwwwwwwwwww";
-char initial_square(int square_index); // square_index 0..49
 
 } // namespace kvn

@@ -94,12 +94,6 @@ void encode_back_accept(const kvn_back_accept &b, MsgText &text) {
 
 } // namespace
 
-char initial_square(int square_index) {
-    if (square_index < 20) return 'z';
-    if (square_index < 30) return 'e';
-    return 'w';
-}
-
 MsgText &encode_message(const kvn_message &record, MsgText &text) {
     static constexpr char letters[] = "RAMECBK";
     text.clear();

@@ -33,8 +33,7 @@ public:
     const uint8_t end_marker = 0xC5;
 
 private:
-    // Test seam: lets a scripted-port harness raise the stop flag where its
-    // script ends, so it can run the workers on its own thread, one at a time.
+    // Defined in serial/serial_test_seam.h, which only tests include.
     friend class NulmodemHarness;
 
     void release_link() override;

@@ -10,17 +10,7 @@
 #include "codec/codec.h"
 #include "fuzz/scripted_platform.h"
 #include "serial/conn_nulmodem.h"
-
-namespace kvn {
-
-// The seam the receiver offers its harness: the stop flag, raised where the
-// script says, as close() would raise it from the host's thread.
-class NulmodemHarness {
-public:
-    static void raise_stop(CConnNulmodem &link) { link.life_.raise_stop(); }
-};
-
-} // namespace kvn
+#include "serial/serial_test_seam.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/serial_test_hook.h"
+#include "serial/serial_test_seam.h"
 #include "support/recording_window.h"
 
 namespace kvn_test {

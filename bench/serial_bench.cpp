@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "bench_support.h"
+#include "core/timing.h"
 #include "serial/serial_test_seam.h"
 
 using namespace bench;
@@ -36,9 +37,9 @@ constexpr std::chrono::nanoseconds byte_time{1'041'667};
 constexpr double byte_ms = 10.0 / 9600.0 * 1000.0;
 
 // The library's fixed cycle times, in ms, that the model is built from.
-constexpr double sender_poll_ms = 100;
-constexpr double receiver_pause_ms = 100;
-constexpr double receiver_read_ms = 200;
+constexpr double sender_poll_ms = kvn::timing::poll_interval_ms;
+constexpr double receiver_pause_ms = kvn::timing::poll_interval_ms;
+constexpr double receiver_read_ms = kvn::timing::serial_io_window_ms;
 
 [[noreturn]] void fail(const char *what) {
     std::fprintf(stderr, "serial_bench: %s\n", what);

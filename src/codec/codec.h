@@ -21,5 +21,7 @@ void decode_message(const char *text, kvn_message &record);
 // men on 31-50, white to move.  Marked on the wire by a single 'A'.
 inline constexpr char initial_side_to_move = 'W';
 inline constexpr char initial_squares[51] = "zzzzzzzzzzzzzzzzzzzz" "eeeeeeeeee" "wwwwwwwwwwwwwwwwwwww";
+// True when the request holds that position, which the encoder sends as 'A'.
+bool is_initial_position(const kvn_game_request &request);
 
 } // namespace kvn

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <string>
 
+#include "core/timing.h"
 #include "platform/platform.h"
 #include "platform/serial_device.h"
 
@@ -18,7 +19,9 @@ namespace kvn::platform {
 namespace {
 
 // The workers rely on every one-byte read or write ending within this time.
-constexpr std::chrono::milliseconds io_window{200};
+constexpr std::chrono::milliseconds io_window{timing::serial_io_window_ms};
+// The same window in the tenths of a second that termios counts in.
+constexpr cc_t io_window_ds = static_cast<cc_t>(timing::serial_io_window_ms / 100);
 
 // A failing or hung-up port answers at once; waiting out the rest of the
 // usual time-out keeps the workers, which simply try again, from spinning.
@@ -63,13 +66,13 @@ void make_link_settings(termios &settings) {
     settings.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
     // A waiting byte at once, otherwise nothing after 200 ms.
     settings.c_cc[VMIN] = 0;
-    settings.c_cc[VTIME] = 2;
+    settings.c_cc[VTIME] = io_window_ds;
     cfsetispeed(&settings, B9600);
     cfsetospeed(&settings, B9600);
 }
 
 bool settings_took(const termios &applied) {
-    return applied.c_cc[VMIN] == 0 && applied.c_cc[VTIME] == 2 && (applied.c_cflag & CSIZE) == CS8 &&
+    return applied.c_cc[VMIN] == 0 && applied.c_cc[VTIME] == io_window_ds && (applied.c_cflag & CSIZE) == CS8 &&
            (applied.c_cflag & (PARENB | CSTOPB | CRTSCTS)) == 0 && (applied.c_cflag & CLOCAL) != 0 &&
            (applied.c_iflag & (IXON | IXOFF)) == 0 && (applied.c_lflag & ICANON) == 0;
 }

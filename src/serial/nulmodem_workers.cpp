@@ -13,10 +13,8 @@ namespace kvn {
 using namespace platform;
 
 namespace {
-constexpr uint32_t poll_interval_ms = 100;
-// The echo is awaited until the whole-second clock has moved on by more
-// than this, i.e. for 5 to 6 seconds.
-constexpr std::time_t echo_patience_s = 5;
+using timing::echo_patience_s;
+using timing::poll_interval_ms;
 constexpr uint8_t nothing_read = 255;
 constexpr uint8_t stopping = 0;
 // How long a sender that met a wrong echo leaves the line to its receiver.

@@ -1,5 +1,5 @@
 // serial_test_seam.h - the one way tests reach inside the serial link: where
-// COMn is, and the receiver's stop flag.  Nothing here is in libkvn; the
+// COMn is, the receiver's stop flag and whether the queues are empty.  Nothing here is in libkvn; the
 // static archive the tests link carries serial_test_seam.cpp (POSIX only).
 #pragma once
 
@@ -24,6 +24,9 @@ namespace kvn {
 class NulmodemHarness {
 public:
     static void raise_stop(CConnNulmodem &link) { link.life_.raise_stop(); }
+    // What close() is to leave behind: both queues empty.
+    static bool nothing_to_send(const CConnNulmodem &link) { return link.send_queue.empty(); }
+    static bool nothing_received(const CConnNulmodem &link) { return link.receive_queue.empty(); }
 };
 
 } // namespace kvn

@@ -29,7 +29,7 @@ deps-all:
 # The library and kvnlink alone: no tests, no benchmarks, only cmake, ninja and g++.
 lib: deps-lib
 	cmake -S . -B $(LIB) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVN_BUILD_TESTS=OFF -DKVN_BUILD_BENCH=OFF
-	cmake --build $(LIB) --target kvn kvn_static kvnlink
+	cmake --build $(LIB) --target kvn kvn_archive kvnlink
 
 native: deps
 	cmake -S . -B $(NATIVE) $(CMAKE_FLAGS)

@@ -20,7 +20,7 @@ kvn_message sample(int type, bool initial_position = false) {
         m.u.game_request.thinking_time = 5;
         m.u.game_request.move_count = 75;
         m.u.game_request.side_to_move = initial_position ? kvn::initial_side_to_move : 'Z';
-        for (int i = 0; i < 50; ++i) m.u.game_request.squares[i] = kvn::initial_square(i);
+        for (int i = 0; i < 50; ++i) m.u.game_request.squares[i] = kvn::initial_squares[i];
         break;
     case KVN_GAME_ACCEPT: std::strcpy(m.u.game_accept.name, "Benchmark engine"); break;
     case KVN_MOVE: m.u.move = {15, 32, 23, 2, {28, 19}}; break;

@@ -15,7 +15,7 @@ int main() {
     request.thinking_time = 5;
     request.move_count = 75;
     request.side_to_move = kvn::initial_side_to_move;
-    for (int i = 0; i < 50; ++i) request.squares[i] = kvn::initial_square(i);
+    for (int i = 0; i < 50; ++i) request.squares[i] = kvn::initial_squares[i];
     messages[1].type = KVN_GAME_ACCEPT;
     std::strcpy(messages[1].u.game_accept.name, "Other engine");
     messages[2].type = KVN_MOVE;

@@ -4,17 +4,13 @@
 // slave ends of two pseudo-terminals; a relay in this process is the cable
 // between the two master ends and lets each byte through only as fast as a
 // real 9600 baud 8N1 line would.
-#include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
 #include <sys/prctl.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <numeric>
 #include <random>
 #include <stdexcept>
@@ -22,9 +18,12 @@
 #include <thread>
 
 #include "bench_support.h"
-#include "platform/serial_test_hook.h"
+#include "core/timing.h"
+#include "serial/pty_ports.h"
 
 using namespace bench;
+using kvn_test::PortDirectory;
+using kvn_test::Pty;
 
 namespace {
 
@@ -36,44 +35,14 @@ constexpr std::chrono::nanoseconds byte_time{1'041'667};
 constexpr double byte_ms = 10.0 / 9600.0 * 1000.0;
 
 // The library's fixed cycle times, in ms, that the model is built from.
-constexpr double sender_poll_ms = 100;
-constexpr double receiver_pause_ms = 100;
-constexpr double receiver_read_ms = 200;
+constexpr double sender_poll_ms = kvn::timing::poll_interval_ms;
+constexpr double receiver_pause_ms = kvn::timing::poll_interval_ms;
+constexpr double receiver_read_ms = kvn::timing::serial_io_window_ms;
 
 [[noreturn]] void fail(const char *what) {
     std::fprintf(stderr, "serial_bench: %s\n", what);
     std::exit(1);
 }
-
-// One pseudo-terminal.  The library opens the slave by name; the relay holds
-// the master.  The slave stays open here too, so the master never hangs up.
-class Pty {
-public:
-    Pty() {
-        termios raw{};
-        cfmakeraw(&raw);
-        char name[256] = {};
-        if (openpty(&master_, &slave_, name, &raw, nullptr) != 0) fail("openpty failed");
-        fcntl(master_, F_SETFD, FD_CLOEXEC);
-        fcntl(slave_, F_SETFD, FD_CLOEXEC);
-        slave_name_ = name;
-    }
-    ~Pty() {
-        ::close(master_);
-        ::close(slave_);
-    }
-    Pty(const Pty &) = delete;
-    Pty &operator=(const Pty &) = delete;
-
-    int master() const { return master_; }
-    int slave() const { return slave_; }
-    const std::string &slave_name() const { return slave_name_; }
-
-private:
-    int master_ = -1;
-    int slave_ = -1;
-    std::string slave_name_;
-};
 
 // One direction of the cable.  A byte is handed on when its ten bits would
 // have been clocked out: one byte time after it arrived or after the byte
@@ -110,33 +79,6 @@ private:
     int to_;
     std::atomic<bool> stop_{false};
     std::thread worker_;
-};
-
-// COM1 and COM2 as links in a private folder; COMn points nowhere real
-// before and after.
-class PortDirectory {
-public:
-    static constexpr const char *nowhere = "/nonexistent-kvn-bench-ports/COM%d";
-
-    PortDirectory(const Pty &com1, const Pty &com2) {
-        char folder[] = "/tmp/kvn-serial-bench-XXXXXX";
-        if (mkdtemp(folder) == nullptr) fail("mkdtemp failed");
-        folder_ = folder;
-        std::filesystem::create_symlink(com1.slave_name(), folder_ + "/COM1");
-        std::filesystem::create_symlink(com2.slave_name(), folder_ + "/COM2");
-        if (!kvn::platform::set_serial_device_pattern_for_tests((folder_ + "/COM%d").c_str()))
-            fail("could not point COMn at the pseudo-terminals");
-    }
-    ~PortDirectory() {
-        kvn::platform::set_serial_device_pattern_for_tests(nowhere);
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
-    PortDirectory(const PortDirectory &) = delete;
-    PortDirectory &operator=(const PortDirectory &) = delete;
-
-private:
-    std::string folder_;
 };
 
 // Time on the cable for one message of n characters: start marker, text and
@@ -249,7 +191,7 @@ void report(const char *measure, const Spread &s, size_t chars) {
 
 int main() {
     // Before anything else: no COMn may ever reach a real serial device.
-    kvn::platform::set_serial_device_pattern_for_tests(PortDirectory::nowhere);
+    kvn::platform::set_serial_device_pattern_for_tests(kvn_test::nowhere_pattern);
 
     Pty cable_1, cable_0; // COM1 for slot 1, COM2 for slot 0
     SlowLine to_0(cable_1.master(), cable_0.master());
@@ -262,7 +204,9 @@ int main() {
 
     Spread move{}, chat{};
     {
-        PortDirectory ports(cable_1, cable_0);
+        PortDirectory ports;
+        ports.link(1, cable_1);
+        ports.link(2, cable_0);
         Inbox arrivals;
         if (kvn_nulmodem_connect(0, 2, arrivals.handle(), notify_message) != KVN_OK) fail("slot 0 did not open COM2");
         if (kvn_nulmodem_connect(1, 1, nullptr, notify_message) != KVN_OK) fail("slot 1 did not open COM1");

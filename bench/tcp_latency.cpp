@@ -8,8 +8,10 @@
 
 #include <cstdlib>
 #include <random>
+#include <string>
 #include <vector>
 
+#include "core/timing.h"
 #include "tcp_bench_links.h"
 
 namespace bench {
@@ -25,9 +27,15 @@ private:
     std::uniform_int_distribution<int> pause_ms_{0, 150};
 };
 
-void print_delays(const char *name, const std::vector<double> &ms, const char *model) {
+void print_delays(const char *name, const std::vector<double> &ms, const std::string &model) {
     std::printf("| %s | median %.1f ms, p99 %.1f ms, min %.2f ms, max %.1f ms (%zu samples) | %s | | |\n", name,
-                percentile(ms, 0.5), percentile(ms, 0.99), percentile(ms, 0.0), percentile(ms, 1.0), ms.size(), model);
+                percentile(ms, 0.5), percentile(ms, 0.99), percentile(ms, 0.0), percentile(ms, 1.0), ms.size(),
+                model.c_str());
+}
+
+// A multiple of the workers' idle poll, in whole ms, for the models' notes.
+std::string poll_ms(double times) {
+    return std::to_string(static_cast<uint32_t>(times * kvn::timing::poll_interval_ms));
 }
 
 // Blocks until one NUL-terminated frame has arrived on fd.
@@ -57,7 +65,8 @@ void report_link_latency_and_idle(uint16_t port, int samples) {
         kvn_receive_message(0, &in);
     }
     print_delays("latency, one move, library to library", latencies,
-                 "two 100 ms polls: bound 200 ms; median 50 ms plus the pair's fixed poll offset");
+                 "two " + poll_ms(1) + " ms polls: bound " + poll_ms(2) + " ms; median " + poll_ms(0.5) +
+                     " ms plus the pair's fixed poll offset");
 
     const double cpu0 = process_cpu_seconds();
     std::this_thread::sleep_for(std::chrono::seconds(10));
@@ -72,7 +81,8 @@ void report_link_latency_and_idle(uint16_t port, int samples) {
     while (server.next(wparam) && wparam != KVN_CONNECTION_LOST) {}
     const double loss_ms = seconds_since(closing) * 1000;
     std::printf("| kvn_disconnect on a running link | %.1f ms | | | |\n", disconnect_ms);
-    std::printf("| peer's close to wParam 100 | %.1f ms | receiver poll: up to 100 ms | | |\n", loss_ms);
+    std::printf("| peer's close to wParam 100 | %.1f ms | receiver poll: up to %s ms | | |\n", loss_ms,
+                poll_ms(1).c_str());
     kvn_disconnect(0);
 }
 
@@ -107,9 +117,9 @@ void report_half_latencies(uint16_t port, int samples) {
         kvn_receive_message(1, &in);
     }
     print_delays("latency, kvn_send_message to the bytes at a plain peer", sending,
-                 "sender's queue poll: uniform 0 to 100 ms, median 50");
+                 "sender's queue poll: uniform 0 to " + poll_ms(1) + " ms, median " + poll_ms(0.5));
     print_delays("latency, a plain peer's send to the notification", receiving,
-                 "receiver's idle poll: uniform 0 to 100 ms, median 50");
+                 "receiver's idle poll: uniform 0 to " + poll_ms(1) + " ms, median " + poll_ms(0.5));
     kvn_disconnect(1);
     close(peer);
 }

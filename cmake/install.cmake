@@ -24,7 +24,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/include/kvn.h ${PROJECT_SOURCE_DIR}/include/
 if(NOT WIN32)
     # The same objects as a static archive, for hosts that link everything in
     # (add -pthread, or use `pkg-config --static kvn`).
-    install(FILES $<TARGET_FILE:kvn_static> DESTINATION ${CMAKE_INSTALL_LIBDIR} RENAME libkvn.a COMPONENT dev)
+    install(FILES $<TARGET_FILE:kvn_archive> DESTINATION ${CMAKE_INSTALL_LIBDIR} RENAME libkvn.a COMPONENT dev)
 endif()
 if(TARGET kvnlink)
     install(TARGETS kvnlink RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)

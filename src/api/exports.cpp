@@ -39,7 +39,7 @@ KVN_API int32_t KVN_CALL kvn_nulmodem_connect(int32_t slot, int32_t port, kvn_wi
 KVN_API void KVN_CALL kvn_receive_message(int32_t slot, kvn_message *message) {
     CConnection *connection = connection_in(slot);
     MsgText text;
-    if (connection == nullptr || !connection->receive_queue.pop(text)) {
+    if (connection == nullptr || !connection->take_received(text)) {
         if (message != nullptr) message->type = KVN_NONE;
         return;
     }
@@ -51,7 +51,7 @@ KVN_API void KVN_CALL kvn_send_message(int32_t slot, const kvn_message *message)
     if (connection == nullptr || message == nullptr) return;
     MsgText text;
     encode_message(*message, text);
-    connection->send_queue.push(text);
+    connection->queue_for_sending(text);
 }
 
 KVN_API int32_t KVN_CALL kvn_socket_connect(int32_t slot, const char *host, kvn_window_handle window,

@@ -16,9 +16,7 @@ CConnection *connection_in(int32_t slot) { return valid(slot) ? slots[slot] : nu
 
 int32_t open_in_slot(int32_t slot, CConnection *connection, void *window, uint32_t message) {
     std::unique_ptr<CConnection> fresh(connection);
-    fresh->notification_window = window;
-    fresh->notification_message = message;
-    fresh->slot_number = slot;
+    fresh->set_notification_target(window, message, slot);
     const int32_t result = fresh->open();
     if (result != 0) return result;
     // A link still in the slot would otherwise run on unreachable, posting

@@ -23,6 +23,7 @@ inline constexpr char initial_side_to_move = 'W';
 inline constexpr char initial_squares[51] = "zzzzzzzzzzzzzzzzzzzz"
                                             "eeeeeeeeee"
                                             "wwwwwwwwwwwwwwwwwwww";
-char initial_square(int square_index); // square_index 0..49
+// True when the request holds that position, which the encoder sends as 'A'.
+bool is_initial_position(const kvn_game_request &request);
 
 } // namespace kvn

@@ -36,11 +36,6 @@ void append_name(MsgText &text, const char *name, char placeholder) {
     text.append_chars(blanks, name_width - written);
 }
 
-bool is_initial_position(const kvn_game_request &request) {
-    return request.side_to_move == initial_side_to_move &&
-           std::memcmp(request.squares, initial_squares, sizeof request.squares) == 0;
-}
-
 void encode_game_request(const kvn_game_request &r, MsgText &text) {
     text.append_number(or_default(r.version, 1, 99, 1), 2);
     append_name(text, r.name, 'P');
@@ -94,10 +89,9 @@ void encode_back_accept(const kvn_back_accept &b, MsgText &text) {
 
 } // namespace
 
-char initial_square(int square_index) {
-    if (square_index < 20) return 'z';
-    if (square_index < 30) return 'e';
-    return 'w';
+bool is_initial_position(const kvn_game_request &request) {
+    return request.side_to_move == initial_side_to_move &&
+           std::memcmp(request.squares, initial_squares, sizeof request.squares) == 0;
 }
 
 MsgText &encode_message(const kvn_message &record, MsgText &text) {

@@ -31,10 +31,6 @@ void MsgText::set_from_string(const char *s) {
     cursor = 0;
 }
 
-uint32_t read_number(const char *text, uint32_t position, uint32_t width) {
-    return read_number(text, std::strlen(text), position, width);
-}
-
 void read_name(const char *text, size_t length, uint32_t position, char *destination) {
     if (destination == nullptr) return;
     if (field_runs_past_end(length, position, 32)) {
@@ -44,11 +40,6 @@ void read_name(const char *text, size_t length, uint32_t position, char *destina
     std::memcpy(destination, text + position, 32);
     destination[32] = '\0';
     for (int i = 31; i >= 0 && destination[i] == ' '; --i) destination[i] = '\0';
-}
-
-void read_name(const char *text, uint32_t position, char *destination) {
-    if (destination == nullptr) return;
-    read_name(text, std::strlen(text), position, destination);
 }
 
 } // namespace kvn

@@ -66,17 +66,15 @@ inline bool MsgText::append_number(int32_t value, int32_t width) {
     return append_chars(field, digits);
 }
 
+// The field readers take the text's length (strlen(text)) from the caller,
+// so that decoding a record measures the text only once.
+
 // Value of the decimal field of `width` characters at `position`; 0 when the
 // field does not lie wholly inside the text.  Non-digits count as 0.
-uint32_t read_number(const char *text, uint32_t position, uint32_t width);
+uint32_t read_number(const char *text, size_t length, uint32_t position, uint32_t width);
 
 // Copies the 32-character name field at `position` into a 33-character
 // destination and strips trailing spaces; a field cut short reads as "".
-void read_name(const char *text, uint32_t position, char *destination);
-
-// The same readers for a caller that already knows the text's length
-// (strlen(text)), so that decoding a record measures the text only once.
-uint32_t read_number(const char *text, size_t length, uint32_t position, uint32_t width);
 void read_name(const char *text, size_t length, uint32_t position, char *destination);
 
 // position + width > length, without the sum wrapping round where size_t

@@ -20,6 +20,12 @@ bool CConnection::deliver(const MsgText &text) {
     return true;
 }
 
+void CConnection::set_notification_target(void *window, uint32_t message, int32_t slot) {
+    notification_window = window;
+    notification_message = message;
+    slot_number = slot;
+}
+
 void CConnection::notify(uintptr_t wparam) const {
     if (notification_window == nullptr) return;
     platform::post_notification(notification_window, notification_message, wparam, static_cast<intptr_t>(slot_number));

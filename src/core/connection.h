@@ -43,16 +43,27 @@ public:
     // The host has this many texts unfetched: the receiver takes no more.
     bool receive_queue_full() const { return receive_queue.size() >= received_limit; }
 
+    // Where arrivals and the loss are told: set by the creator before open(),
+    // read-only afterwards.
+    void set_notification_target(void *window, uint32_t message, int32_t slot);
+
+    // The host's ends of the queues: kvn_send_message and kvn_receive_message.
+    void queue_for_sending(const MsgText &text) { send_queue.push(text); }
+    bool take_received(MsgText &text) { return receive_queue.pop(text); }
+
+protected:
+    // The transports' ends: their workers take from send_queue, deliver()
+    // fills receive_queue, and open and close set open_flag.
     std::atomic<uint32_t> open_flag{0};
     CMsgQueue send_queue;
     CMsgQueue receive_queue;
-    // Written by the creator before open(), read-only afterwards.
-    void *notification_window = nullptr;
-    uint32_t notification_message = 0;
-    int32_t slot_number = 0;
 
 private:
     friend class CLinkLife;
+
+    void *notification_window = nullptr;
+    uint32_t notification_message = 0;
+    int32_t slot_number = 0;
     // Frees the socket or port once neither worker can touch it any more.
     virtual void release_link() = 0;
 };

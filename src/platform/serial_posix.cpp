@@ -8,29 +8,20 @@
 
 #include <cerrno>
 #include <chrono>
-#include <mutex>
 #include <string>
 
+#include "core/timing.h"
 #include "platform/platform.h"
-#include "platform/serial_test_hook.h"
+#include "platform/serial_device.h"
 
 namespace kvn::platform {
 
 namespace {
 
 // The workers rely on every one-byte read or write ending within this time.
-constexpr std::chrono::milliseconds io_window{200};
-
-std::mutex pattern_lock;
-std::string test_pattern; // empty: the real devices
-
-std::string device_path(int32_t number) {
-    std::lock_guard<std::mutex> guard(pattern_lock);
-    if (test_pattern.empty()) return "/dev/ttyS" + std::to_string(number - 1);
-    std::string path = test_pattern;
-    path.replace(path.find("%d"), 2, std::to_string(number));
-    return path;
-}
+constexpr std::chrono::milliseconds io_window{timing::serial_io_window_ms};
+// The same window in the tenths of a second that termios counts in.
+constexpr cc_t io_window_ds = static_cast<cc_t>(timing::serial_io_window_ms / 100);
 
 // A failing or hung-up port answers at once; waiting out the rest of the
 // usual time-out keeps the workers, which simply try again, from spinning.
@@ -75,36 +66,24 @@ void make_link_settings(termios &settings) {
     settings.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
     // A waiting byte at once, otherwise nothing after 200 ms.
     settings.c_cc[VMIN] = 0;
-    settings.c_cc[VTIME] = 2;
+    settings.c_cc[VTIME] = io_window_ds;
     cfsetispeed(&settings, B9600);
     cfsetospeed(&settings, B9600);
 }
 
 bool settings_took(const termios &applied) {
-    return applied.c_cc[VMIN] == 0 && applied.c_cc[VTIME] == 2 && (applied.c_cflag & CSIZE) == CS8 &&
+    return applied.c_cc[VMIN] == 0 && applied.c_cc[VTIME] == io_window_ds && (applied.c_cflag & CSIZE) == CS8 &&
            (applied.c_cflag & (PARENB | CSTOPB | CRTSCTS)) == 0 && (applied.c_cflag & CLOCAL) != 0 &&
            (applied.c_iflag & (IXON | IXOFF)) == 0 && (applied.c_lflag & ICANON) == 0;
 }
 
 } // namespace
 
-bool set_serial_device_pattern_for_tests(const char *pattern) {
-    std::string candidate = pattern == nullptr ? std::string() : std::string(pattern);
-    if (!candidate.empty()) {
-        const size_t at = candidate.find("%d");
-        if (at == std::string::npos || candidate.find('%', at + 2) != std::string::npos || candidate.find('%') != at)
-            return false;
-    }
-    std::lock_guard<std::mutex> guard(pattern_lock);
-    test_pattern = std::move(candidate);
-    return true;
-}
-
 int32_t serial_open(int32_t number, Port &port) {
     port = invalid_port;
     // Non-blocking only while opening: without CLOCAL yet, a real port's
     // open could otherwise wait for a carrier that a null-modem never gives.
-    OpeningPort opening(::open(device_path(number).c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
+    OpeningPort opening(::open(serial_device_path(number).c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
     if (opening.fd() < 0) return -2;
     // flock also stops a second open from this process or from root, which
     // TIOCEXCL alone does not.

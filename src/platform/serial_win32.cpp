@@ -4,6 +4,7 @@
 #endif
 #include <windows.h>
 
+#include "core/timing.h"
 #include "platform/platform.h"
 
 namespace kvn::platform {
@@ -12,7 +13,7 @@ namespace {
 
 // A failing port (an unplugged adapter) answers at once; the workers simply
 // try again, so a failure waits as long as an ordinary time-out would.
-constexpr DWORD failure_pause_ms = 200;
+constexpr DWORD failure_pause_ms = kvn::timing::serial_io_window_ms;
 
 HANDLE as_handle(Port port) { return reinterpret_cast<HANDLE>(port); }
 

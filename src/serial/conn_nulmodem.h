@@ -7,6 +7,7 @@
 
 #include "core/connection.h"
 #include "core/link_life.h"
+#include "core/timing.h"
 #include "platform/platform.h"
 
 namespace kvn {
@@ -17,9 +18,8 @@ public:
     explicit CConnNulmodem(int32_t port_number);
     ~CConnNulmodem() override;
 
-    // How long kvn_disconnect lets the sender go on with what is queued:
-    // with the stop that follows, about two seconds at most.
-    static constexpr uint32_t delivery_limit_ms = 1700;
+    // How long kvn_disconnect lets the sender go on with what is queued.
+    static constexpr uint32_t delivery_limit_ms = timing::serial_delivery_limit_ms;
 
     // 0, or -2 (port missing or busy) .. -6 (port refused a setting).
     int32_t open() override;
@@ -33,8 +33,7 @@ public:
     const uint8_t end_marker = 0xC5;
 
 private:
-    // Test seam: lets a scripted-port harness raise the stop flag where its
-    // script ends, so it can run the workers on its own thread, one at a time.
+    // Defined in serial/serial_test_seam.h, which only tests include.
     friend class NulmodemHarness;
 
     void release_link() override;

@@ -13,10 +13,6 @@ namespace kvn {
 using namespace platform;
 
 namespace {
-constexpr uint32_t poll_interval_ms = 100;
-// The echo is awaited until the whole-second clock has moved on by more
-// than this, i.e. for 5 to 6 seconds.
-constexpr std::time_t echo_patience_s = 5;
 constexpr uint8_t nothing_read = 255;
 constexpr uint8_t stopping = 0;
 // How long a sender that met a wrong echo leaves the line to its receiver.
@@ -37,7 +33,7 @@ int32_t CConnNulmodem::send_byte(uint8_t byte) {
         // A zero byte is line noise, never an echo.
         if (serial_read_byte(port_handle_, echo, count) && count == 1 && echo != 0) return echo == byte ? 1 : -2;
         if (told_to_stop()) return 0;
-        if (std::time(nullptr) > written_at + echo_patience_s) return 0;
+        if (std::time(nullptr) > written_at + timing::echo_patience_s) return 0;
     }
 }
 
@@ -60,7 +56,7 @@ void CConnNulmodem::run_sender() {
         const bool finishing = life_.finishing();
         if (!send_queue.pop(text)) {
             if (finishing) break; // everything queued has gone through
-            life_.pause(poll_interval_ms);
+            life_.pause(timing::poll_interval_ms);
             continue;
         }
         // Held across every restart, so the receiver never takes an echo.
@@ -131,7 +127,7 @@ void CConnNulmodem::step_aside() {
     uint32_t remaining = pause_ms(pause_random_);
     line_semaphore_->give();
     while (remaining > 0 && !told_to_stop()) { // short steps keep close() prompt
-        const uint32_t step = remaining < poll_interval_ms ? remaining : poll_interval_ms;
+        const uint32_t step = remaining < timing::poll_interval_ms ? remaining : timing::poll_interval_ms;
         sleep_ms(step);
         remaining -= step;
     }
@@ -142,7 +138,7 @@ void CConnNulmodem::run_receiver() {
     MsgText collection{}; // zeroed: the delivered copy never carries uninitialised bytes
     collection.clear();
     while (!told_to_stop()) {
-        sleep_ms(poll_interval_ms);
+        sleep_ms(timing::poll_interval_ms);
         // With the host this far behind, no new message is begun: the
         // peer's start marker waits unanswered, and its sender tries again
         // as it does towards a busy line.  A disconnect drops them all anyway.
@@ -178,7 +174,7 @@ CConnNulmodem::Collected CConnNulmodem::collect(MsgText &collection) {
                 // being lost after its end marker was echoed.
                 while (!deliver(text)) {
                     if (told_to_stop()) return Collected::stopping;
-                    sleep_ms(poll_interval_ms);
+                    sleep_ms(timing::poll_interval_ms);
                 }
                 return Collected::finished;
             }

@@ -62,7 +62,7 @@ std::vector<kvn_message> one_record_of_every_kind() {
     records[0].u.game_request.side_to_move = 'Z';
     records[1].type = KVN_GAME_REQUEST;
     records[1].u.game_request.side_to_move = kvn::initial_side_to_move;
-    for (int i = 0; i < 50; ++i) records[1].u.game_request.squares[i] = kvn::initial_square(i);
+    for (int i = 0; i < 50; ++i) records[1].u.game_request.squares[i] = kvn::initial_squares[i];
     records[2].type = KVN_GAME_ACCEPT;
     std::strcpy(records[2].u.game_accept.name, "Other");
     records[3].type = KVN_MOVE;
@@ -98,8 +98,8 @@ TEST(CodecAllocation, EncodeAndDecodeOfEveryKindAllocateNothing) {
         kvn::MsgText copy;
         copy.copy_from(text);
         char name[33];
-        kvn::read_name(long_text.c_str(), 1, name);
-        kvn::read_number(long_text.c_str(), 1, 4);
+        kvn::read_name(long_text.c_str(), long_text.size(), 1, name);
+        kvn::read_number(long_text.c_str(), long_text.size(), 1, 4);
     }
     EXPECT_EQ(allocations.load() - before, 0);
 }

@@ -10,17 +10,7 @@
 #include "codec/codec.h"
 #include "fuzz/scripted_platform.h"
 #include "serial/conn_nulmodem.h"
-
-namespace kvn {
-
-// The seam the receiver offers its harness: the stop flag, raised where the
-// script says, as close() would raise it from the host's thread.
-class NulmodemHarness {
-public:
-    static void raise_stop(CConnNulmodem &link) { link.life_.raise_stop(); }
-};
-
-} // namespace kvn
+#include "serial/serial_test_seam.h"
 
 namespace {
 
@@ -142,9 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     constexpr uint32_t message = 0x8123;
     {
         auto link = std::make_unique<kvn::CConnNulmodem>(port_number);
-        link->notification_window = window;
-        link->notification_message = message;
-        link->slot_number = slot;
+        link->set_notification_target(window, message, slot);
         world.raise_stop = [&link] { kvn::NulmodemHarness::raise_stop(*link); };
 
         const int32_t opened = link->open();
@@ -174,7 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         size_t delivered = 0;
         for (;;) {
             kvn::MsgText popped;
-            if (!link->receive_queue.pop(popped)) break;
+            if (!link->take_received(popped)) break;
             const kvn::MsgText *text = &popped;
             check(delivered < expected.texts.size(), "no text is delivered that was not framed");
             check_delivered(*text, expected.texts[delivered]);

@@ -1,4 +1,5 @@
 // position_text_test.cpp - positions as FEN and as the square letters of a game request, both ways.
+#include "codec/codec.h"
 #include "draughts/square_string.h"
 #include "rules_test_support.h"
 
@@ -22,7 +23,7 @@ TEST(Fen, RefusesWhatIsNoPosition) {
 }
 
 TEST(SquareString, RoundTripsAndRefusesUnknownLetters) {
-    const std::string initial = std::string(20, 'z') + std::string(10, 'e') + std::string(20, 'w');
+    const std::string initial = kvn::initial_squares;
     std::string error;
     EXPECT_EQ(draughts::parse_square_string('W', initial, error), draughts::Position::initial());
     const draughts::Position p = position_of("B:WK49,30:BK3,11");

@@ -26,7 +26,7 @@ std::vector<kvn_message> one_of_each_kind() {
     all[0].u.game_request.thinking_time = 30;
     all[0].u.game_request.move_count = 40;
     all[0].u.game_request.side_to_move = 'W';
-    for (int i = 0; i < 50; ++i) all[0].u.game_request.squares[i] = kvn::initial_square(i);
+    for (int i = 0; i < 50; ++i) all[0].u.game_request.squares[i] = kvn::initial_squares[i];
 
     all[1].type = KVN_GAME_ACCEPT;
     std::strcpy(all[1].u.game_accept.name, "Modem Mia");

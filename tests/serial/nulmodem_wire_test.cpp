@@ -20,23 +20,21 @@ protected:
     void SetUp() override {
         ports.link(3, peer);
         link = std::make_unique<kvn::CConnNulmodem>(3);
-        link->notification_window = window.handle();
-        link->notification_message = arrival;
-        link->slot_number = 2;
+        link->set_notification_target(window.handle(), arrival, 2);
         ASSERT_EQ(link->open(), 0);
     }
 
     void queue_text(const char *chars) {
         kvn::MsgText text;
         text.set_from_string(chars);
-        link->send_queue.push(text);
+        link->queue_for_sending(text);
     }
 
     // The oldest received text, after waiting for its notification.
     std::string next_arrival(size_t nth) {
         if (!window.wait_for_count(nth)) return "<no arrival>";
         kvn::MsgText text;
-        return link->receive_queue.pop(text) ? std::string(text.chars) : "<empty queue>";
+        return link->take_received(text) ? std::string(text.chars) : "<empty queue>";
     }
 
     Pty peer;
@@ -167,8 +165,8 @@ TEST_F(SerialWire, CloseDuringAnIncomingMessageWaitsForBothWorkers) {
     auto closing = std::async(std::launch::async, [this] { link->close(); });
     ASSERT_EQ(closing.wait_for(patience), std::future_status::ready);
     EXPECT_FALSE(link->is_open());
-    EXPECT_TRUE(link->send_queue.empty());
-    EXPECT_TRUE(link->receive_queue.empty());
+    EXPECT_TRUE(kvn::NulmodemHarness::nothing_to_send(*link));
+    EXPECT_TRUE(kvn::NulmodemHarness::nothing_received(*link));
     EXPECT_EQ(peer.read_byte(300ms), nothing) << "the queued text was dropped unsent";
     EXPECT_EQ(window.count(), 0u);
 }
@@ -181,7 +179,7 @@ TEST_F(SerialWire, CloseDuringAnOutgoingMessageDropsIt) {
     queue_text("K1");
     auto closing = std::async(std::launch::async, [this] { link->close(); });
     ASSERT_EQ(closing.wait_for(patience), std::future_status::ready);
-    EXPECT_TRUE(link->send_queue.empty());
+    EXPECT_TRUE(kvn::NulmodemHarness::nothing_to_send(*link));
     EXPECT_EQ(peer.read_byte(300ms), nothing);
 }
 

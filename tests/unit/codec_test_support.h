@@ -15,6 +15,16 @@ inline kvn_message filled_record(unsigned char fill) {
     return m;
 }
 
+// The field readers on a whole NUL-terminated text.
+inline uint32_t read_number(const char *text, uint32_t position, uint32_t width) {
+    return kvn::read_number(text, std::strlen(text), position, width);
+}
+
+inline void read_name(const char *text, uint32_t position, char *destination) {
+    if (destination == nullptr) return;
+    kvn::read_name(text, std::strlen(text), position, destination);
+}
+
 inline kvn_message zero_record(int32_t type) {
     kvn_message m = filled_record(0);
     m.type = type;
@@ -23,7 +33,7 @@ inline kvn_message zero_record(int32_t type) {
 
 inline void set_initial_position(kvn_game_request &r) {
     r.side_to_move = kvn::initial_side_to_move;
-    for (int i = 0; i < 50; ++i) r.squares[i] = kvn::initial_square(i);
+    for (int i = 0; i < 50; ++i) r.squares[i] = kvn::initial_squares[i];
 }
 
 // Encodes into a buffer that starts full of junk, as a fresh heap block would.

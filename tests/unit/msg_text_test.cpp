@@ -5,6 +5,7 @@
 #include <string>
 
 #include "codec/msg_text.h"
+#include "codec_test_support.h"
 
 using kvn::MsgText;
 
@@ -194,72 +195,72 @@ TEST(MsgTextSetFromString, CutsAfter127Characters) {
 }
 
 TEST(ReadNumber, ReadsFieldsWhollyInsideTheText) {
-    EXPECT_EQ(kvn::read_number("M0123", 1, 4), 123u);
-    EXPECT_EQ(kvn::read_number("M012", 1, 4), 0u); // runs past the end
-    EXPECT_EQ(kvn::read_number("M0015322800", 5, 2), 32u);
-    EXPECT_EQ(kvn::read_number("M9999", 1, 4), 9999u);
-    EXPECT_EQ(kvn::read_number("E41", 2, 1), 1u);
-    EXPECT_EQ(kvn::read_number("E41", 3, 1), 0u);
-    EXPECT_EQ(kvn::read_number("", 0, 1), 0u);
+    EXPECT_EQ(kvn_test::read_number("M0123", 1, 4), 123u);
+    EXPECT_EQ(kvn_test::read_number("M012", 1, 4), 0u); // runs past the end
+    EXPECT_EQ(kvn_test::read_number("M0015322800", 5, 2), 32u);
+    EXPECT_EQ(kvn_test::read_number("M9999", 1, 4), 9999u);
+    EXPECT_EQ(kvn_test::read_number("E41", 2, 1), 1u);
+    EXPECT_EQ(kvn_test::read_number("E41", 3, 1), 0u);
+    EXPECT_EQ(kvn_test::read_number("", 0, 1), 0u);
 }
 
 TEST(ReadNumber, NonDigitsCountAsZero) {
-    EXPECT_EQ(kvn::read_number("x1x", 1, 2), 10u);
-    EXPECT_EQ(kvn::read_number("x  ", 1, 2), 0u);
-    EXPECT_EQ(kvn::read_number("R 1", 1, 2), 1u);
-    EXPECT_EQ(kvn::read_number("R-1", 1, 2), 1u);
-    EXPECT_EQ(kvn::read_number("R\xB5"
-                               "3",
-                               1, 2),
+    EXPECT_EQ(kvn_test::read_number("x1x", 1, 2), 10u);
+    EXPECT_EQ(kvn_test::read_number("x  ", 1, 2), 0u);
+    EXPECT_EQ(kvn_test::read_number("R 1", 1, 2), 1u);
+    EXPECT_EQ(kvn_test::read_number("R-1", 1, 2), 1u);
+    EXPECT_EQ(kvn_test::read_number("R\xB5"
+                                    "3",
+                                    1, 2),
               3u);
 }
 
 TEST(ReadNumber, WidthZeroGivesZero) {
-    EXPECT_EQ(kvn::read_number("M0123", 1, 0), 0u);
-    EXPECT_EQ(kvn::read_number("M0123", 5, 0), 0u);
+    EXPECT_EQ(kvn_test::read_number("M0123", 1, 0), 0u);
+    EXPECT_EQ(kvn_test::read_number("M0123", 5, 0), 0u);
 }
 
 // Where size_t has 32 bits, position + width must not wrap round to a small
 // sum that passes the bounds test.
 TEST(ReadNumber, HugePositionOrWidthReadsNothing) {
-    EXPECT_EQ(kvn::read_number("M0123", 0xFFFFFFFFu, 2), 0u);
-    EXPECT_EQ(kvn::read_number("M0123", 1, 0xFFFFFFFFu), 0u);
-    EXPECT_EQ(kvn::read_number("M0123", 0x80000000u, 0x80000001u), 0u);
+    EXPECT_EQ(kvn_test::read_number("M0123", 0xFFFFFFFFu, 2), 0u);
+    EXPECT_EQ(kvn_test::read_number("M0123", 1, 0xFFFFFFFFu), 0u);
+    EXPECT_EQ(kvn_test::read_number("M0123", 0x80000000u, 0x80000001u), 0u);
 }
 
 TEST(ReadName, HugePositionReadsEmptyName) {
     char name[33] = "x";
-    kvn::read_name(std::string(40, 'n').c_str(), 0xFFFFFFF0u, name);
+    kvn_test::read_name(std::string(40, 'n').c_str(), 0xFFFFFFF0u, name);
     EXPECT_EQ(name[0], '\0');
 }
 
 TEST(ReadName, TrimsTrailingSpacesOnly) {
     char name[33];
     std::memset(name, 'x', sizeof name);
-    kvn::read_name(("Aabcde" + std::string(27, ' ') + "3").c_str(), 1, name);
+    kvn_test::read_name(("Aabcde" + std::string(27, ' ') + "3").c_str(), 1, name);
     EXPECT_STREQ(name, "abcde");
     for (int i = 5; i < 33; ++i) EXPECT_EQ(name[i], '\0') << i;
 
-    kvn::read_name(("Aab cd" + std::string(27, ' ')).c_str(), 1, name);
+    kvn_test::read_name(("Aab cd" + std::string(27, ' ')).c_str(), 1, name);
     EXPECT_STREQ(name, "ab cd");
 
-    kvn::read_name((" ab" + std::string(30, 'y')).c_str(), 1, name);
+    kvn_test::read_name((" ab" + std::string(30, 'y')).c_str(), 1, name);
     EXPECT_EQ(std::string(name), "ab" + std::string(30, 'y'));
 }
 
 TEST(ReadName, BlankOrShortFieldIsEmpty) {
     char name[33];
     std::memset(name, 'x', sizeof name);
-    kvn::read_name(("A" + std::string(32, ' ')).c_str(), 1, name);
+    kvn_test::read_name(("A" + std::string(32, ' ')).c_str(), 1, name);
     for (int i = 0; i < 33; ++i) EXPECT_EQ(name[i], '\0') << i;
 
     std::memset(name, 'x', sizeof name);
-    kvn::read_name(std::string(20, 'a').c_str(), 1, name);
+    kvn_test::read_name(std::string(20, 'a').c_str(), 1, name);
     EXPECT_EQ(name[0], '\0');
     EXPECT_EQ(name[1], 'x'); // nothing else is touched
 
     std::memset(name, 'x', sizeof name);
-    kvn::read_name(std::string(32, 'a').c_str(), 1, name); // one short
+    kvn_test::read_name(std::string(32, 'a').c_str(), 1, name); // one short
     EXPECT_EQ(name[0], '\0');
 }
 
@@ -267,8 +268,8 @@ TEST(ReadName, FullFieldIsTerminatedAndNullDestinationIsIgnored) {
     char name[34];
     std::memset(name, 'x', sizeof name);
     const std::string text = "A" + std::string(32, 'n') + "tail";
-    kvn::read_name(text.c_str(), 1, name);
+    kvn_test::read_name(text.c_str(), 1, name);
     EXPECT_EQ(std::string(name), std::string(32, 'n'));
     EXPECT_EQ(name[33], 'x');
-    kvn::read_name(text.c_str(), 1, nullptr);
+    kvn_test::read_name(text.c_str(), 1, nullptr);
 }

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "codec/codec.h"
 #include "wire.h"
 
 namespace kvnlink {
@@ -99,8 +100,8 @@ void parse_request(Fields &f, const std::vector<std::string> &a, kvn_message &m)
     r.thinking_time = f.number(a[2], "TIME", 0, 999);
     r.move_count = f.number(a[3], "MOVES", 0, 999);
     if (a.size() == 4) {
-        r.side_to_move = 'W';
-        for (int i = 0; i < 50; ++i) r.squares[i] = i < 20 ? 'z' : i < 30 ? 'e' : 'w';
+        r.side_to_move = kvn::initial_side_to_move;
+        std::memcpy(r.squares, kvn::initial_squares, sizeof r.squares);
         return;
     }
     r.side_to_move = f.side(a[4], "SIDE");

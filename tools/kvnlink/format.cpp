@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "codec/codec.h"
+
 namespace kvnlink {
 
 namespace {
@@ -94,15 +96,6 @@ const char *kind_name(int32_t type) {
     }
 }
 
-bool is_initial_position(const kvn_game_request &request) {
-    if (request.side_to_move != 'W') return false;
-    for (int i = 0; i < 50; ++i) {
-        const char expected = i < 20 ? 'z' : i < 30 ? 'e' : 'w';
-        if (request.squares[i] != expected) return false;
-    }
-    return true;
-}
-
 std::string describe(const kvn_message &m) {
     std::string line = kind_name(m.type);
     const auto number = [](long value) { return std::to_string(value); };
@@ -111,7 +104,8 @@ std::string describe(const kvn_message &m) {
         const auto &r = m.u.game_request;
         line += " " + quoted(field_text(r.name, sizeof r.name)) + " colour " + side_name(r.colour) + " time " +
                 number(r.thinking_time) + " moves " + number(r.move_count) + " version " + number(r.version);
-        line += is_initial_position(r) ? " initial position" : " position " + side_name(r.side_to_move) + " to move";
+        line +=
+            kvn::is_initial_position(r) ? " initial position" : " position " + side_name(r.side_to_move) + " to move";
         break;
     }
     case KVN_GAME_ACCEPT:
@@ -150,7 +144,7 @@ void add_fields(Json &json, const kvn_message &m) {
             .add("move_count", r.move_count)
             .add_char("side_to_move", r.side_to_move)
             .add("squares", std::string(r.squares, sizeof r.squares))
-            .add_bool("initial", is_initial_position(r));
+            .add_bool("initial", kvn::is_initial_position(r));
         break;
     }
     case KVN_GAME_ACCEPT:

@@ -36,9 +36,6 @@ std::string describe(const kvn_message &message);
 // The kind and every field of the message's type, added to `json`.
 void add_fields(Json &json, const kvn_message &message);
 
-// True when the request's position is the usual starting one.
-bool is_initial_position(const kvn_game_request &request);
-
 // The position as a 10x10 board beside the numbering of its 50 dark squares.
 std::vector<std::string> draw_board(char side_to_move, const char (&squares)[50]);
 

@@ -1,5 +1,6 @@
 // notify_posix.cpp - EventSource on POSIX: a kvn_window callback, a wake-up pipe and poll() on stdin.
 #include "notify.h"
+#include "line_splitter.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -17,7 +18,7 @@ struct EventSource::Impl {
     bool watch_input = false;
     bool input_ended = false;
     bool end_reported = false;
-    std::string partial;           // bytes of stdin after the last complete line
+    LineSplitter splitter;
     std::deque<std::string> lines; // complete lines not yet handed out
 
     std::mutex lock; // guards arrivals: the library posts from its own threads
@@ -61,18 +62,10 @@ struct EventSource::Impl {
         if (n < 0 && (errno == EINTR || errno == EAGAIN)) return;
         if (n <= 0) {
             input_ended = true;
-            if (!partial.empty()) lines.push_back(std::move(partial));
-            partial.clear();
+            splitter.finish(lines);
             return;
         }
-        partial.append(buffer, static_cast<size_t>(n));
-        size_t start = 0;
-        for (size_t end; (end = partial.find('\n', start)) != std::string::npos; start = end + 1) {
-            std::string line = partial.substr(start, end - start);
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            lines.push_back(std::move(line));
-        }
-        partial.erase(0, start);
+        splitter.feed(buffer, static_cast<size_t>(n), lines);
     }
 };
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "notify.h"
+#include "line_splitter.h"
 
 #include <chrono>
 #include <deque>
@@ -34,7 +35,7 @@ struct Input {
 // while the process exits, so the exit would hang until the next line came.
 void read_input(std::shared_ptr<Input> input) {
     const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
-    std::string partial;
+    LineSplitter splitter;
     char buffer[4096];
     for (bool ended = false; !ended;) {
         DWORD n = 0;
@@ -42,17 +43,11 @@ void read_input(std::shared_ptr<Input> input) {
         ended =
             in == nullptr || in == INVALID_HANDLE_VALUE || !ReadFile(in, buffer, sizeof buffer, &n, nullptr) || n == 0;
         std::lock_guard<std::mutex> guard(input->lock);
-        partial.append(buffer, ended ? 0 : n);
-        size_t start = 0;
-        for (size_t end; (end = partial.find('\n', start)) != std::string::npos; start = end + 1) {
-            std::string line = partial.substr(start, end - start);
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            input->lines.push_back(std::move(line));
-        }
-        partial.erase(0, start);
         if (ended) {
-            if (!partial.empty()) input->lines.push_back(std::move(partial));
+            splitter.finish(input->lines);
             input->ended = true;
+        } else {
+            splitter.feed(buffer, n, input->lines);
         }
         if (input->window != nullptr) PostMessageA(input->window, input_message, 0, 0);
     }

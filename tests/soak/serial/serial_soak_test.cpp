@@ -37,7 +37,7 @@ kvn_message numbered(int32_t from, uint32_t n) {
         m.u.game_request.side_to_move = n % 3 ? 'W' : 'Z';
         for (int i = 0; i < 50; ++i)
             m.u.game_request.squares[i] =
-                n % 24 == 0 ? kvn::initial_square(i) : "zew"[(static_cast<uint32_t>(i) + n) % 3];
+                n % 24 == 0 ? kvn::initial_squares[i] : "zew"[(static_cast<uint32_t>(i) + n) % 3];
         break;
     case 1:
     case 2:

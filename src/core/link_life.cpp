@@ -4,13 +4,14 @@
 #include <new>
 
 #include "core/connection.h"
+#include "core/timing.h"
 
 namespace kvn {
 
 using platform::Semaphore;
 
 namespace {
-constexpr uint32_t close_guard_wait_ms = 20;
+using timing::close_guard_wait_ms;
 // A receiver that reads on while the sender finishes naps this long, so the
 // stop that follows finds it soon.
 constexpr uint32_t finishing_nap_ms = 10;

@@ -3,6 +3,7 @@
 // Framing: every message is its wire text followed by one 0x00 byte.
 #include <cstring>
 
+#include "core/timing.h"
 #include "tcp/conn_socket.h"
 #include "tcp/frame_buffer.h"
 
@@ -11,7 +12,7 @@ namespace kvn {
 using namespace platform;
 
 namespace {
-constexpr uint32_t poll_interval_ms = 100;
+using timing::poll_interval_ms;
 // A blocked send waits for room in small steps so the stop flag stays fresh.
 constexpr uint32_t writable_wait_ms = 5;
 } // namespace

@@ -33,7 +33,7 @@ int32_t CConnNulmodem::send_byte(uint8_t byte) {
         // A zero byte is line noise, never an echo.
         if (serial_read_byte(port_handle_, echo, count) && count == 1 && echo != 0) return echo == byte ? 1 : -2;
         if (told_to_stop()) return 0;
-        if (std::time(nullptr) > written_at + timing::echo_patience_s) return 0;
+        if (std::time(nullptr) > written_at + static_cast<std::time_t>(timing::echo_patience_s)) return 0;
     }
 }
 

@@ -33,8 +33,8 @@ int run_bridge(const BridgeOptions &o) {
     SlotGuard guard_a(0), guard_b(1);
     // One end after the other: a listening end holds the bridge until its peer comes.
     for (int32_t slot = 0; slot < 2; ++slot) {
-        out.status("opening", "opening " + o.names[slot] + ", " + o.specs[slot],
-                   [&](Json &j) { j.add("end", o.names[slot]).add("spec", o.specs[slot]); });
+        out.status("opening", "opening " + o.names[slot] + ", " + o.addresses[slot],
+                   [&](Json &j) { j.add("end", o.names[slot]).add("address", o.addresses[slot]); });
         if (open_link(slot, o.ends[slot], events, out) != 0) return exit_failed;
     }
     Referee referee(out, o.pdn);

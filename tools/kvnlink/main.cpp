@@ -114,32 +114,32 @@ Parsed parse_options(const std::vector<std::string> &args, const std::vector<std
 }
 
 // "listen:PORT", "connect6:HOST:PORT", "serial:N", ... as one end of a bridge.
-bool parse_end(const std::string &spec, LinkOptions &end, std::string &error) {
-    const size_t colon = spec.find(':');
-    const size_t last = spec.rfind(':');
-    const std::string kind = spec.substr(0, colon);
+bool parse_end(const std::string &address, LinkOptions &end, std::string &error) {
+    const size_t colon = address.find(':');
+    const size_t last = address.rfind(':');
+    const std::string kind = address.substr(0, colon);
     double n = 0;
     const auto number = [&](const std::string &text, double hi) {
         return to_number(text, 1, hi, n) && n == static_cast<int>(n);
     };
     error = "a bridge end is listen:PORT, listen6:PORT, connect:HOST:PORT, connect6:HOST:PORT or serial:N, not '" +
-            spec + "'";
+            address + "'";
     if (colon == std::string::npos) return false;
     end.ipv6 = kind == "listen6" || kind == "connect6";
     if (kind == "listen" || kind == "listen6") {
         end.mode = LinkOptions::Mode::listen;
-        if (!number(spec.substr(colon + 1), 65535)) return false;
+        if (!number(address.substr(colon + 1), 65535)) return false;
         end.port = static_cast<int>(n);
     } else if (kind == "connect" || kind == "connect6") {
         end.mode = LinkOptions::Mode::connect;
         // The port follows the last colon, so an IPv6 address may hold colons of its own.
-        if (last == colon || !number(spec.substr(last + 1), 65535)) return false;
-        end.host = spec.substr(colon + 1, last - colon - 1);
+        if (last == colon || !number(address.substr(last + 1), 65535)) return false;
+        end.host = address.substr(colon + 1, last - colon - 1);
         end.port = static_cast<int>(n);
         if (end.host.empty()) return false;
     } else if (kind == "serial") {
         end.mode = LinkOptions::Mode::serial;
-        if (!number(spec.substr(colon + 1), 9)) return false;
+        if (!number(address.substr(colon + 1), 9)) return false;
         end.serial_port = static_cast<int>(n);
     } else {
         return false;
@@ -158,8 +158,8 @@ int bridge_command(const std::vector<std::string> &args) {
         std::string error;
         o.ends[i].timeout_s = p.options.timeout_s;
         o.ends[i].retry_s = p.options.retry_s;
-        o.specs[i] = p.words[static_cast<size_t>(i)];
-        if (!parse_end(o.specs[i], o.ends[i], error)) return bad(error);
+        o.addresses[i] = p.words[static_cast<size_t>(i)];
+        if (!parse_end(o.addresses[i], o.ends[i], error)) return bad(error);
     }
     if (o.ends[0].mode == LinkOptions::Mode::serial && o.ends[1].mode == LinkOptions::Mode::serial &&
         o.ends[0].serial_port == o.ends[1].serial_port)

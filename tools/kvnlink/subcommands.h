@@ -37,7 +37,7 @@ struct LinkOptions {
 struct BridgeOptions {
     LinkOptions ends[2];
     std::string names[2] = {"A", "B"};
-    std::string specs[2]; // as written on the command line
+    std::string addresses[2]; // as written on the command line
     std::string pdn;
     bool json = false;
 };

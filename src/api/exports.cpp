@@ -1,4 +1,9 @@
 // exports.cpp - the eight exported functions: the library's only C boundary.
+//
+// C meets C++ here and nowhere else: raw C arguments become the library's
+// types, and new links go to the slot table as owned objects.  The only
+// exception that may leave an exported function is std::bad_alloc, when no
+// memory could be had for a link, a queued text or a worker thread.
 #include <memory>
 
 #include "api/slot_table.h"
@@ -20,8 +25,8 @@ uint16_t effective_port(int32_t port) {
 int32_t socket_connect(int32_t slot, const char *host, kvn_window_handle window, uint32_t message, int32_t port,
                        uint16_t ip_version) {
     if (static_cast<uint32_t>(slot) >= slot_count) return KVN_BAD_SLOT;
-    auto *connection = new CConnSocket(host, ip_version, effective_port(port));
-    return open_in_slot(slot, connection, reinterpret_cast<void *>(window), message);
+    return open_in_slot(slot, std::make_unique<CConnSocket>(host, ip_version, effective_port(port)),
+                        reinterpret_cast<void *>(window), message);
 }
 
 } // namespace
@@ -32,8 +37,7 @@ KVN_API void KVN_CALL kvn_disconnect(int32_t slot) { close_slot(slot); }
 
 KVN_API int32_t KVN_CALL kvn_nulmodem_connect(int32_t slot, int32_t port, kvn_window_handle window, uint32_t message) {
     if (static_cast<uint32_t>(slot) >= slot_count) return KVN_BAD_SLOT;
-    auto *connection = new CConnNulmodem(port);
-    return open_in_slot(slot, connection, reinterpret_cast<void *>(window), message);
+    return open_in_slot(slot, std::make_unique<CConnNulmodem>(port), reinterpret_cast<void *>(window), message);
 }
 
 KVN_API void KVN_CALL kvn_receive_message(int32_t slot, kvn_message *message) {

@@ -1,7 +1,7 @@
 // slot_table.cpp - storing, replacing and freeing the links held in the three slots.
 #include "api/slot_table.h"
 
-#include <memory>
+#include "kvn.h"
 
 namespace kvn {
 
@@ -14,16 +14,15 @@ bool valid(int32_t slot) { return static_cast<uint32_t>(slot) < slot_count; }
 
 CConnection *connection_in(int32_t slot) { return valid(slot) ? slots[slot] : nullptr; }
 
-int32_t open_in_slot(int32_t slot, CConnection *connection, void *window, uint32_t message) {
-    std::unique_ptr<CConnection> fresh(connection);
+int32_t open_in_slot(int32_t slot, std::unique_ptr<CConnection> fresh, void *window, uint32_t message) {
     fresh->set_notification_target(window, message, slot);
     const int32_t result = fresh->open();
-    if (result != 0) return result;
+    if (result != KVN_OK) return result;
     // A link still in the slot would otherwise run on unreachable, posting
     // under the same slot number.
     close_slot(slot);
     slots[slot] = fresh.release();
-    return 0;
+    return KVN_OK;
 }
 
 void close_slot(int32_t slot) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "core/connection.h"
 
@@ -16,7 +17,8 @@ CConnection *connection_in(int32_t slot);
 // Sets up `connection` for `slot`, opens it and, on success, stores it in
 // place of whatever the slot held (that link is closed and destroyed first).
 // On failure the new object is destroyed and the slot is left as it was.
-int32_t open_in_slot(int32_t slot, CConnection *connection, void *window, uint32_t message);
+// `slot` must be in range.
+int32_t open_in_slot(int32_t slot, std::unique_ptr<CConnection> connection, void *window, uint32_t message);
 
 // Closes and destroys the slot's connection and frees the slot.
 void close_slot(int32_t slot);

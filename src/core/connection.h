@@ -6,10 +6,11 @@
 #include <cstdint>
 
 #include "core/msg_queue.h"
+#include "kvn.h"
 
 namespace kvn {
 
-inline constexpr uintptr_t connection_lost_code = 100;
+inline constexpr uintptr_t connection_lost_code = KVN_CONNECTION_LOST;
 
 class CConnection {
 public:
@@ -32,7 +33,7 @@ public:
     // the workers, empties both queues and releases the link.
     virtual void close() = 0;
 
-    bool is_open() const { return (open_flag.load() & 1u) != 0; }
+    bool is_open() const { return open_.load(); }
 
     // Takes a fully built received text: queues a copy, then tells the host.
     // false, with nothing queued or posted, when no memory could be had for
@@ -41,31 +42,45 @@ public:
     // Posts (window, message, wparam, slot); nothing when the window is null.
     void notify(uintptr_t wparam) const;
     // The host has this many texts unfetched: the receiver takes no more.
-    bool receive_queue_full() const { return receive_queue.size() >= received_limit; }
+    bool receive_queue_full() const { return receive_queue_.size() >= received_limit; }
 
     // Where arrivals and the loss are told: set by the creator before open(),
     // read-only afterwards.
     void set_notification_target(void *window, uint32_t message, int32_t slot);
 
     // The host's ends of the queues: kvn_send_message and kvn_receive_message.
-    void queue_for_sending(const MsgText &text) { send_queue.push(text); }
-    bool take_received(MsgText &text) { return receive_queue.pop(text); }
+    void queue_for_sending(const MsgText &text) { send_queue_.push(text); }
+    bool take_received(MsgText &text) { return receive_queue_.pop(text); }
 
 protected:
-    // The transports' ends: their workers take from send_queue, deliver()
-    // fills receive_queue, and open and close set open_flag.
-    std::atomic<uint32_t> open_flag{0};
-    CMsgQueue send_queue;
-    CMsgQueue receive_queue;
+    // ---- for the transports -------------------------------------------------
+
+    // The sender's end of the send queue.
+    bool next_to_send(MsgText &text) { return send_queue_.pop(text); }
+    bool nothing_to_send() const { return send_queue_.empty(); }
+    bool nothing_received() const { return receive_queue_.empty(); }
+    // Opening starts, and a teardown ends, with both queues empty.
+    void empty_queues() {
+        send_queue_.clear();
+        receive_queue_.clear();
+    }
+    void set_open(bool open) { open_.store(open); }
 
 private:
+    // A loss ends the link with drop_unsent() and set_open(false), and posts
+    // through notify(); it then frees the link with release_link().
     friend class CLinkLife;
 
-    void *notification_window = nullptr;
-    uint32_t notification_message = 0;
-    int32_t slot_number = 0;
+    void drop_unsent() { send_queue_.clear(); }
     // Frees the socket or port once neither worker can touch it any more.
     virtual void release_link() = 0;
+
+    std::atomic<bool> open_{false};
+    CMsgQueue send_queue_;
+    CMsgQueue receive_queue_;
+    void *notification_window_ = nullptr;
+    uint32_t notification_message_ = 0;
+    int32_t slot_number_ = 0;
 };
 
 } // namespace kvn

@@ -88,8 +88,8 @@ void CLinkLife::link_lost(void *raw) {
         link.release_link();
         // Only what was still to be sent goes: every text received stays
         // fetchable, and its notification was posted before the one below.
-        link.send_queue.clear();
-        link.open_flag = 0;
+        link.drop_unsent();
+        link.set_open(false);
         link.notify(connection_lost_code);
     }
     --life.loss_threads_; // the last touch: the link may be destroyed from here on

@@ -37,7 +37,7 @@ private:
     void *handle_;
 };
 
-// ---- notifications ----------------------------------------------------------
+// ---- notifications (notify_<system>.cpp) ------------------------------------
 
 // Asynchronous post to the host's notification target; the outcome is ignored.
 void post_notification(void *window, uint32_t message, uintptr_t wparam, intptr_t lparam);
@@ -93,11 +93,20 @@ void socket_discard_input(Socket s);
 using Port = intptr_t;
 inline constexpr Port invalid_port = -1;
 
+// How opening a serial port ended; the serial link turns it into its result code.
+enum class SerialOpen {
+    opened,
+    cannot_open, // missing, or held by another program
+    cannot_read_settings,
+    cannot_apply_settings,
+    cannot_set_timeouts,
+    cannot_finish_setup, // Windows: the event mask; POSIX: dropping bytes from before
+};
+
 // Opens COM<number> exclusively at 9600 8N1 without flow control, reads that
-// return a waiting byte at once or nothing after about 200 ms.  Returns 0 and
-// the port, or -2 (cannot open), -3 (cannot read settings), -4 (cannot apply
-// settings), -5 (cannot set time-outs), -6 (cannot set the event mask).
-int32_t serial_open(int32_t number, Port &port);
+// return a waiting byte at once or nothing after about 200 ms.  `port` is
+// set only when the outcome is `opened`.
+SerialOpen serial_open(int32_t number, Port &port);
 // true and count 1 with the byte, or count 0 after the read time-out.
 bool serial_read_byte(Port port, uint8_t &byte, uint32_t &count);
 bool serial_write_byte(Port port, uint8_t byte, uint32_t &count);

@@ -79,34 +79,34 @@ bool settings_took(const termios &applied) {
 
 } // namespace
 
-int32_t serial_open(int32_t number, Port &port) {
+SerialOpen serial_open(int32_t number, Port &port) {
     port = invalid_port;
     // Non-blocking only while opening: without CLOCAL yet, a real port's
     // open could otherwise wait for a carrier that a null-modem never gives.
     OpeningPort opening(::open(serial_device_path(number).c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
-    if (opening.fd() < 0) return -2;
+    if (opening.fd() < 0) return SerialOpen::cannot_open;
     // flock also stops a second open from this process or from root, which
     // TIOCEXCL alone does not.
-    if (flock(opening.fd(), LOCK_EX | LOCK_NB) != 0) return -2;
+    if (flock(opening.fd(), LOCK_EX | LOCK_NB) != 0) return SerialOpen::cannot_open;
     if (ioctl(opening.fd(), TIOCEXCL) == 0) opening.mark_exclusive();
 
     termios settings{};
-    if (tcgetattr(opening.fd(), &settings) != 0) return -3;
+    if (tcgetattr(opening.fd(), &settings) != 0) return SerialOpen::cannot_read_settings;
     make_link_settings(settings);
-    if (tcsetattr(opening.fd(), TCSANOW, &settings) != 0) return -4;
+    if (tcsetattr(opening.fd(), TCSANOW, &settings) != 0) return SerialOpen::cannot_apply_settings;
 
     // tcsetattr succeeds when any one change was made, so the time-outs
     // are checked, then made to govern reads by leaving non-blocking mode.
     termios applied{};
-    if (tcgetattr(opening.fd(), &applied) != 0 || !settings_took(applied)) return -5;
+    if (tcgetattr(opening.fd(), &applied) != 0 || !settings_took(applied)) return SerialOpen::cannot_set_timeouts;
     const int flags = fcntl(opening.fd(), F_GETFL);
-    if (flags < 0 || fcntl(opening.fd(), F_SETFL, flags & ~O_NONBLOCK) != 0) return -5;
+    if (flags < 0 || fcntl(opening.fd(), F_SETFL, flags & ~O_NONBLOCK) != 0) return SerialOpen::cannot_set_timeouts;
 
     // Bytes left over from before the link was opened belong to no exchange.
-    if (tcflush(opening.fd(), TCIOFLUSH) != 0) return -6;
+    if (tcflush(opening.fd(), TCIOFLUSH) != 0) return SerialOpen::cannot_finish_setup;
 
     port = static_cast<Port>(opening.release());
-    return 0;
+    return SerialOpen::opened;
 }
 
 bool serial_read_byte(Port port, uint8_t &byte, uint32_t &count) {

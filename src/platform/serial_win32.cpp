@@ -1,8 +1,5 @@
 // serial_win32.cpp - serial ports on Windows: COMn opened exclusively at 9600 8N1, 200 ms reads.
-#ifndef WIN32_LEAN_AND_MEAN
-#  define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "platform/win32_headers.h"
 
 #include "core/timing.h"
 #include "platform/platform.h"
@@ -17,23 +14,23 @@ constexpr DWORD failure_pause_ms = kvn::timing::serial_io_window_ms;
 
 HANDLE as_handle(Port port) { return reinterpret_cast<HANDLE>(port); }
 
-int32_t give_up(HANDLE port, int32_t code) {
+SerialOpen give_up(HANDLE port, SerialOpen outcome) {
     CloseHandle(port);
-    return code;
+    return outcome;
 }
 
 } // namespace
 
-int32_t serial_open(int32_t number, Port &port) {
+SerialOpen serial_open(int32_t number, Port &port) {
     port = invalid_port;
     char name[16];
     wsprintfA(name, "COM%d", static_cast<int>(number));
     const HANDLE handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return -2;
+    if (handle == INVALID_HANDLE_VALUE) return SerialOpen::cannot_open;
 
     DCB settings{};
     settings.DCBlength = sizeof settings;
-    if (!GetCommState(handle, &settings)) return give_up(handle, -3);
+    if (!GetCommState(handle, &settings)) return give_up(handle, SerialOpen::cannot_read_settings);
     // Only these members change; everything else stays as the port had it.
     settings.BaudRate = CBR_9600;
     settings.fBinary = TRUE;
@@ -47,15 +44,15 @@ int32_t serial_open(int32_t number, Port &port) {
     settings.ByteSize = 8;
     settings.Parity = NOPARITY;
     settings.StopBits = ONESTOPBIT;
-    if (!SetCommState(handle, &settings)) return give_up(handle, -4);
+    if (!SetCommState(handle, &settings)) return give_up(handle, SerialOpen::cannot_apply_settings);
 
     // A one-byte read: a waiting byte at once, else nothing after 200 ms.
     COMMTIMEOUTS timeouts{MAXDWORD, 100, 100, 100, 100};
-    if (!SetCommTimeouts(handle, &timeouts)) return give_up(handle, -5);
-    if (!SetCommMask(handle, EV_RXCHAR)) return give_up(handle, -6);
+    if (!SetCommTimeouts(handle, &timeouts)) return give_up(handle, SerialOpen::cannot_set_timeouts);
+    if (!SetCommMask(handle, EV_RXCHAR)) return give_up(handle, SerialOpen::cannot_finish_setup);
 
     port = reinterpret_cast<Port>(handle);
-    return 0;
+    return SerialOpen::opened;
 }
 
 bool serial_read_byte(Port port, uint8_t &byte, uint32_t &count) {

@@ -1,43 +1,18 @@
 // sockets_posix.cpp - the socket layer on POSIX (BSD sockets, errno mapped to NetError).
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netdb.h>
-#include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
-#include "platform/platform.h"
+#include "platform/socket_addresses.h"
 
 namespace kvn::platform {
 
 namespace {
 
 int to_fd(Socket s) { return static_cast<int>(s); }
-
-int domain_of(Family family) { return family == Family::ipv4 ? AF_INET : AF_INET6; }
-
-// Builds the socket address for `address` (null: the wildcard address).
-socklen_t make_address(sockaddr_storage &storage, Family family, const uint8_t *address, uint16_t port) {
-    std::memset(&storage, 0, sizeof storage);
-    if (family == Family::ipv4) {
-        auto &in = reinterpret_cast<sockaddr_in &>(storage);
-        in.sin_family = AF_INET;
-        in.sin_port = htons(port);
-        if (address != nullptr) std::memcpy(&in.sin_addr, address, 4);
-        else in.sin_addr.s_addr = htonl(INADDR_ANY);
-        return sizeof(sockaddr_in);
-    }
-    auto &in6 = reinterpret_cast<sockaddr_in6 &>(storage);
-    in6.sin6_family = AF_INET6;
-    in6.sin6_port = htons(port);
-    if (address != nullptr) std::memcpy(&in6.sin6_addr, address, 16);
-    return sizeof(sockaddr_in6);
-}
 
 } // namespace
 
@@ -58,17 +33,6 @@ NetError last_net_error() {
 }
 
 void reset_net_error() { errno = 0; }
-
-bool lookup_host(const char *name, Family family, uint8_t address[16]) {
-    addrinfo hints{};
-    hints.ai_family = domain_of(family);
-    addrinfo *results = nullptr;
-    if (getaddrinfo(name, nullptr, &hints, &results) != 0 || results == nullptr) return false;
-    if (family == Family::ipv4) std::memcpy(address, &reinterpret_cast<sockaddr_in *>(results->ai_addr)->sin_addr, 4);
-    else std::memcpy(address, &reinterpret_cast<sockaddr_in6 *>(results->ai_addr)->sin6_addr, 16);
-    freeaddrinfo(results);
-    return true;
-}
 
 Socket socket_open(Family family) {
     const int fd = socket(domain_of(family), SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);

@@ -2,9 +2,8 @@
 #include "platform/win32_headers.h"
 
 #include <climits>
-#include <cstring>
 
-#include "platform/platform.h"
+#include "platform/socket_addresses.h"
 
 namespace kvn::platform {
 
@@ -13,26 +12,6 @@ namespace {
 SOCKET to_handle(Socket s) { return static_cast<SOCKET>(s); }
 
 Socket from_handle(SOCKET s) { return s == INVALID_SOCKET ? invalid_socket : static_cast<Socket>(s); }
-
-int domain_of(Family family) { return family == Family::ipv4 ? AF_INET : AF_INET6; }
-
-// Builds the socket address for `address` (null: the wildcard address).
-int make_address(sockaddr_storage &storage, Family family, const uint8_t *address, uint16_t port) {
-    std::memset(&storage, 0, sizeof storage);
-    if (family == Family::ipv4) {
-        auto &in = reinterpret_cast<sockaddr_in &>(storage);
-        in.sin_family = AF_INET;
-        in.sin_port = htons(port);
-        if (address != nullptr) std::memcpy(&in.sin_addr, address, 4);
-        else in.sin_addr.s_addr = htonl(INADDR_ANY);
-        return static_cast<int>(sizeof(sockaddr_in));
-    }
-    auto &in6 = reinterpret_cast<sockaddr_in6 &>(storage);
-    in6.sin6_family = AF_INET6;
-    in6.sin6_port = htons(port);
-    if (address != nullptr) std::memcpy(&in6.sin6_addr, address, 16);
-    return static_cast<int>(sizeof(sockaddr_in6));
-}
 
 int clamp_length(size_t length) { return length > INT_MAX ? INT_MAX : static_cast<int>(length); }
 
@@ -56,22 +35,11 @@ NetError last_net_error() {
 
 void reset_net_error() { WSASetLastError(0); }
 
-bool lookup_host(const char *name, Family family, uint8_t address[16]) {
-    addrinfo hints{};
-    hints.ai_family = domain_of(family);
-    addrinfo *results = nullptr;
-    if (getaddrinfo(name, nullptr, &hints, &results) != 0 || results == nullptr) return false;
-    if (family == Family::ipv4) std::memcpy(address, &reinterpret_cast<sockaddr_in *>(results->ai_addr)->sin_addr, 4);
-    else std::memcpy(address, &reinterpret_cast<sockaddr_in6 *>(results->ai_addr)->sin6_addr, 16);
-    freeaddrinfo(results);
-    return true;
-}
-
 Socket socket_open(Family family) { return from_handle(socket(domain_of(family), SOCK_STREAM, IPPROTO_TCP)); }
 
 bool socket_connect(Socket s, Family family, const uint8_t address[16], uint16_t port) {
     sockaddr_storage peer;
-    const int length = make_address(peer, family, address, port);
+    const socklen_t length = make_address(peer, family, address, port);
     return connect(to_handle(s), reinterpret_cast<sockaddr *>(&peer), length) == 0;
 }
 
@@ -81,7 +49,7 @@ void socket_prepare_listener(Socket) {}
 
 bool socket_bind_any(Socket s, Family family, uint16_t port) {
     sockaddr_storage local;
-    const int length = make_address(local, family, nullptr, port);
+    const socklen_t length = make_address(local, family, nullptr, port);
     return bind(to_handle(s), reinterpret_cast<sockaddr *>(&local), length) == 0;
 }
 

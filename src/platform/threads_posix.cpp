@@ -1,4 +1,4 @@
-// threads_posix.cpp - sleeps, detached threads, semaphores and callback posts on POSIX.
+// threads_posix.cpp - sleeps, detached threads and semaphores on POSIX.
 #include <pthread.h>
 #include <time.h>
 
@@ -9,7 +9,6 @@
 #include <mutex>
 #include <new>
 
-#include "kvn.h"
 #include "platform/platform.h"
 
 namespace kvn::platform {
@@ -75,11 +74,6 @@ void Semaphore::give() {
     std::lock_guard<std::mutex> guard(s.lock);
     s.available = true; // the maximum count is 1: a second give changes nothing
     s.changed.notify_one();
-}
-
-void post_notification(void *window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
-    auto *target = static_cast<kvn_window *>(window);
-    if (target != nullptr && target->post != nullptr) target->post(target, message, wparam, lparam);
 }
 
 } // namespace kvn::platform

@@ -1,4 +1,4 @@
-// threads_win32.cpp - sleeps, detached threads, semaphores and window-message posts on Windows.
+// threads_win32.cpp - sleeps, detached threads and semaphores on Windows.
 #include "platform/win32_headers.h"
 
 #include <process.h>
@@ -6,7 +6,6 @@
 #include <memory>
 #include <new>
 
-#include "kvn.h"
 #include "platform/platform.h"
 
 namespace kvn::platform {
@@ -54,10 +53,6 @@ bool Semaphore::take(uint32_t timeout_ms) {
 void Semaphore::give() {
     // At the maximum count of 1 this fails and changes nothing, as wanted.
     ReleaseSemaphore(static_cast<HANDLE>(handle_), 1, nullptr);
-}
-
-void post_notification(void *window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
-    PostMessageA(static_cast<HWND>(window), message, static_cast<WPARAM>(wparam), static_cast<LPARAM>(lparam));
 }
 
 } // namespace kvn::platform

@@ -3,6 +3,8 @@
 
 #include <new>
 
+#include "kvn.h"
+
 namespace kvn {
 
 using namespace platform;
@@ -11,6 +13,19 @@ namespace {
 // Numbers outside 1..9 mean COM1.  In unsigned arithmetic, so that the most
 // negative number cannot overflow on the way.
 int32_t com_number(int32_t port_number) { return static_cast<uint32_t>(port_number) - 1u > 8u ? 1 : port_number; }
+
+// The one place where the port's outcomes become the connect function's codes.
+int32_t result_code(SerialOpen outcome) {
+    switch (outcome) {
+    case SerialOpen::opened: return KVN_OK;
+    case SerialOpen::cannot_open: return KVN_SOCKET_FAILED;
+    case SerialOpen::cannot_read_settings: return KVN_CONNECT_FAILED;
+    case SerialOpen::cannot_apply_settings: return KVN_NONBLOCK_OR_BIND;
+    case SerialOpen::cannot_set_timeouts: return KVN_KEEPALIVE_OR_LISTEN;
+    case SerialOpen::cannot_finish_setup: return KVN_ACCEPT_FAILED;
+    }
+    return KVN_SOCKET_FAILED;
+}
 } // namespace
 
 CConnNulmodem::CConnNulmodem(int32_t port_number) : port_number_(com_number(port_number)) {}
@@ -21,25 +36,24 @@ CConnNulmodem::~CConnNulmodem() {
 
 int32_t CConnNulmodem::open() {
     if (is_open()) close();
-    const int32_t result = serial_open(port_number_, port_handle_);
-    if (result != 0) {
+    const SerialOpen outcome = serial_open(port_number_, port_handle_);
+    if (outcome != SerialOpen::opened) {
         port_handle_ = invalid_port;
-        return result;
+        return result_code(outcome);
     }
     // Nothing runs on the queues yet, so clearing them cannot race a worker.
-    send_queue.clear();
-    receive_queue.clear();
-    open_flag = 1;
+    empty_queues();
+    set_open(true);
     try {
         line_semaphore_ = std::make_unique<Semaphore>();
         life_.start(sender_thread, receiver_thread);
     } catch (const std::bad_alloc &) {
-        open_flag = 0;
+        set_open(false);
         line_semaphore_.reset();
         release_link();
         throw; // out of memory leaves the connect function, the slot untouched
     }
-    return 0;
+    return KVN_OK;
 }
 
 void CConnNulmodem::close() {
@@ -47,9 +61,8 @@ void CConnNulmodem::close() {
     life_.let_sender_finish(delivery_limit_ms);
     life_.stop_workers();
     line_semaphore_.reset();
-    send_queue.clear();
-    receive_queue.clear();
-    open_flag = 0;
+    empty_queues();
+    set_open(false);
     release_link();
 }
 

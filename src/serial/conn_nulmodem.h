@@ -21,7 +21,8 @@ public:
     // How long kvn_disconnect lets the sender go on with what is queued.
     static constexpr uint32_t delivery_limit_ms = timing::serial_delivery_limit_ms;
 
-    // 0, or -2 (port missing or busy) .. -6 (port refused a setting).
+    // KVN_OK, or KVN_SOCKET_FAILED (port missing or busy) .. KVN_ACCEPT_FAILED
+    // (port refused a setting), as the header lists them for a serial link.
     int32_t open() override;
     // Lets the sender finish what is queued, then returns once both workers
     // have ended; drops whatever is still queued.
@@ -51,8 +52,13 @@ private:
     // Called with the line held, just after a start marker was echoed.
     Collected collect(MsgText &collection);
 
-    // 1 echoed, -2 wrong echo, 0 no echo in time or stopping, -1 write failed.
-    int32_t send_byte(uint8_t byte);
+    enum class Echo {
+        matched,      // the peer wrote the byte back
+        wrong,        // another byte came back: the peer may be sending too
+        missing,      // nothing in time, or told to stop while waiting
+        write_failed, // the byte never left
+    };
+    Echo send_byte(uint8_t byte);
     // The byte read and echoed; 255 nothing read; 0 stopping or echo failed.
     uint8_t receive_byte();
     // Called by the sender, line held, after a wrong echo: gives the line to

@@ -23,17 +23,18 @@ constexpr uint32_t step_aside_max_ms = 1000;
 void CConnNulmodem::sender_thread(void *self) { static_cast<CConnNulmodem *>(self)->run_sender(); }
 void CConnNulmodem::receiver_thread(void *self) { static_cast<CConnNulmodem *>(self)->run_receiver(); }
 
-int32_t CConnNulmodem::send_byte(uint8_t byte) {
+CConnNulmodem::Echo CConnNulmodem::send_byte(uint8_t byte) {
     uint32_t count = 0;
-    if (!serial_write_byte(port_handle_, byte, count) || count != 1) return -1;
+    if (!serial_write_byte(port_handle_, byte, count) || count != 1) return Echo::write_failed;
     const std::time_t written_at = std::time(nullptr);
     for (;;) {
         uint8_t echo = 0;
         count = 0;
         // A zero byte is line noise, never an echo.
-        if (serial_read_byte(port_handle_, echo, count) && count == 1 && echo != 0) return echo == byte ? 1 : -2;
-        if (told_to_stop()) return 0;
-        if (std::time(nullptr) > written_at + static_cast<std::time_t>(timing::echo_patience_s)) return 0;
+        if (serial_read_byte(port_handle_, echo, count) && count == 1 && echo != 0)
+            return echo == byte ? Echo::matched : Echo::wrong;
+        if (told_to_stop()) return Echo::missing;
+        if (std::time(nullptr) > written_at + static_cast<std::time_t>(timing::echo_patience_s)) return Echo::missing;
     }
 }
 
@@ -54,7 +55,7 @@ void CConnNulmodem::run_sender() {
         // Read before the pop: every text queued before the disconnect
         // began is then seen by the pop below.
         const bool finishing = life_.finishing();
-        if (!send_queue.pop(text)) {
+        if (!next_to_send(text)) {
             if (finishing) break; // everything queued has gone through
             life_.pause(timing::poll_interval_ms);
             continue;
@@ -81,9 +82,9 @@ bool CConnNulmodem::transmit(MsgText &text) {
         if (wrong_echo) step_aside();
         wrong_echo = false;
         if (told_to_stop()) return false;
-        const int32_t started = send_byte(start_marker);
-        wrong_echo = started == -2;
-        if (started != 1) continue;
+        const Echo started = send_byte(start_marker);
+        wrong_echo = started == Echo::wrong;
+        if (started != Echo::matched) continue;
 
         text.cursor = 1;
         char next = text.chars[0];
@@ -91,14 +92,14 @@ bool CConnNulmodem::transmit(MsgText &text) {
         while (!restart && next != '\0') {
             if (told_to_stop()) return false;
             switch (send_byte(static_cast<uint8_t>(next))) {
-            case 1: next = text.cursor >= MsgText::capacity ? '\0' : text.chars[text.cursor++]; break;
-            case -1: // the write failed: the same character again
+            case Echo::matched: next = text.cursor >= MsgText::capacity ? '\0' : text.chars[text.cursor++]; break;
+            case Echo::write_failed: // the same character again
                 break;
-            case -2: // maybe the peer is sending: the whole message again, after a pause
+            case Echo::wrong: // maybe the peer is sending: the whole message again, after a pause
                 wrong_echo = true;
                 restart = true;
                 break;
-            default: // no echo: the whole message again
+            case Echo::missing: // the whole message again
                 restart = true;
                 break;
             }
@@ -107,10 +108,10 @@ bool CConnNulmodem::transmit(MsgText &text) {
 
         for (;;) {
             if (told_to_stop()) return false;
-            const int32_t result = send_byte(end_marker);
-            if (result == 1) return true;
-            wrong_echo = result == -2;
-            if (result != -1) break;
+            const Echo result = send_byte(end_marker);
+            if (result == Echo::matched) return true;
+            wrong_echo = result == Echo::wrong;
+            if (result != Echo::write_failed) break;
         }
     }
 }

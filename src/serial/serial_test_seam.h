@@ -25,8 +25,8 @@ class NulmodemHarness {
 public:
     static void raise_stop(CConnNulmodem &link) { link.life_.raise_stop(); }
     // What close() is to leave behind: both queues empty.
-    static bool nothing_to_send(const CConnNulmodem &link) { return link.send_queue.empty(); }
-    static bool nothing_received(const CConnNulmodem &link) { return link.receive_queue.empty(); }
+    static bool nothing_to_send(const CConnNulmodem &link) { return link.nothing_to_send(); }
+    static bool nothing_received(const CConnNulmodem &link) { return link.nothing_received(); }
 };
 
 } // namespace kvn

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "kvn.h"
+
 namespace kvn {
 
 using namespace platform;
@@ -19,7 +21,6 @@ CConnSocket::CConnSocket(const char *host, uint16_t ip_version, uint16_t port) :
         else if (ip_version_ == 4) std::memcpy(ipv4_address_, address, 4);
         else std::memcpy(ipv6_address_, address, 16);
     }
-    open_flag = 0;
 }
 
 CConnSocket::~CConnSocket() {
@@ -38,20 +39,20 @@ CConnSocket::~CConnSocket() {
 
 int32_t CConnSocket::open() {
     if (is_open()) close();
-    if (role_ == unusable) return -10;
+    if (role_ == unusable) return KVN_UNUSABLE;
     const int32_t result = role_ == server ? connect_server() : connect_client();
-    if (result != 0) return result;
+    if (result != KVN_OK) return result;
 
-    open_flag = 1;
+    set_open(true);
     try {
         life_.start(sender_thread, receiver_thread);
     } catch (const std::bad_alloc &) {
-        open_flag = 0;
+        set_open(false);
         socket_close(link_socket_);
         link_socket_ = invalid_socket;
         throw; // out of memory leaves the connect function, the slot untouched
     }
-    return 0;
+    return KVN_OK;
 }
 
 bool CConnSocket::set_keepalive() const {
@@ -61,37 +62,37 @@ bool CConnSocket::set_keepalive() const {
 int32_t CConnSocket::connect_client() {
     const uint8_t *address = ip_version_ == 4 ? ipv4_address_ : ipv6_address_;
     link_socket_ = socket_open(family());
-    if (link_socket_ == invalid_socket) return -2;
+    if (link_socket_ == invalid_socket) return KVN_SOCKET_FAILED;
     if (!socket_connect(link_socket_, family(), address, port_)) {
         socket_close(link_socket_);
-        return -3;
+        return KVN_CONNECT_FAILED;
     }
     if (!socket_set_nonblocking(link_socket_)) {
         socket_close(link_socket_);
-        return -4;
+        return KVN_NONBLOCK_OR_BIND;
     }
     if (!set_keepalive()) {
         socket_close(link_socket_);
-        return -5;
+        return KVN_KEEPALIVE_OR_LISTEN;
     }
-    return 0;
+    return KVN_OK;
 }
 
 int32_t CConnSocket::connect_server() {
     const Socket listener = socket_open(family());
-    if (listener == invalid_socket) return -2;
+    if (listener == invalid_socket) return KVN_SOCKET_FAILED;
     if (!socket_set_nonblocking(listener)) {
         socket_close(listener);
-        return -3;
+        return KVN_CONNECT_FAILED;
     }
     socket_prepare_listener(listener);
     if (!socket_bind_any(listener, family(), port_)) {
         socket_close(listener);
-        return -4;
+        return KVN_NONBLOCK_OR_BIND;
     }
     if (!socket_listen(listener, 1)) {
         socket_close(listener);
-        return -5;
+        return KVN_KEEPALIVE_OR_LISTEN;
     }
     reset_net_error();
     link_socket_ = socket_accept(listener);
@@ -103,15 +104,15 @@ int32_t CConnSocket::connect_server() {
     if (link_socket_ == invalid_socket) {
         const bool nobody_came = last_net_error() == NetError::would_block;
         socket_close(listener);
-        return nobody_came ? -1 : -6;
+        return nobody_came ? KVN_NO_PEER : KVN_ACCEPT_FAILED;
     }
     // The link has its one peer: later attempts on the port are refused.
     socket_close(listener);
     if (!set_keepalive()) {
         socket_close(link_socket_);
-        return -7;
+        return KVN_ACCEPT_KEEPALIVE;
     }
-    return 0;
+    return KVN_OK;
 }
 
 } // namespace kvn

@@ -26,7 +26,7 @@ void CConnSocket::run_sender() {
         // Read before the pop: every text queued before the disconnect
         // began is then seen by the pop below.
         const bool finishing = life_.finishing();
-        if (!send_queue.pop(text)) {
+        if (!next_to_send(text)) {
             if (finishing) break; // everything queued has gone out
             life_.pause(poll_interval_ms);
             continue;
@@ -112,9 +112,8 @@ void CConnSocket::close() {
     socket_shutdown_send(link_socket_);
     life_.stop_workers();
     release_link();
-    send_queue.clear();
-    receive_queue.clear();
-    open_flag = 0;
+    empty_queues();
+    set_open(false);
 }
 
 void CConnSocket::release_link() {

@@ -67,12 +67,12 @@ void post_notification(void *window, uint32_t message, uintptr_t wparam, intptr_
     the_world.posts.push_back({window, message, wparam, lparam});
 }
 
-int32_t serial_open(int32_t number, Port &port) {
+SerialOpen serial_open(int32_t number, Port &port) {
     the_world.opened_number = number;
-    if (the_world.open_result != 0) return the_world.open_result;
+    if (the_world.open_outcome != SerialOpen::opened) return the_world.open_outcome;
     ++the_world.ports_open;
     port = kvn_fuzz::scripted_port;
-    return 0;
+    return SerialOpen::opened;
 }
 
 bool serial_read_byte(Port port, uint8_t &byte, uint32_t &count) {

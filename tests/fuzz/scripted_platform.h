@@ -12,6 +12,8 @@
 #include <functional>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace kvn_fuzz {
 
 struct ScriptStep {
@@ -52,7 +54,7 @@ struct World {
     bool stop_raised = false;
     size_t reads_past_end = 0;
 
-    int32_t open_result = 0; // what serial_open answers
+    kvn::platform::SerialOpen open_outcome = kvn::platform::SerialOpen::opened; // what serial_open answers
     int32_t opened_number = 0;
     int ports_open = 0;
     int port_closes = 0;

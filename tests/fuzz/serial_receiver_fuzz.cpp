@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "codec/codec.h"
@@ -125,7 +126,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     auto &world = kvn_fuzz::world();
     kvn_fuzz::reset(script);
     const bool open_fails = (flags & 0x80) != 0 && data[1] % 2 == 0;
-    if (open_fails) world.open_result = -2 - data[1] % 5;
+    // Each way a port can refuse, and the connect result the header gives it.
+    using kvn::platform::SerialOpen;
+    constexpr std::pair<SerialOpen, int32_t> refusals[] = {{SerialOpen::cannot_open, KVN_SOCKET_FAILED},
+                                                           {SerialOpen::cannot_read_settings, KVN_CONNECT_FAILED},
+                                                           {SerialOpen::cannot_apply_settings, KVN_NONBLOCK_OR_BIND},
+                                                           {SerialOpen::cannot_set_timeouts, KVN_KEEPALIVE_OR_LISTEN},
+                                                           {SerialOpen::cannot_finish_setup, KVN_ACCEPT_FAILED}};
+    const auto refusal = refusals[data[1] % 5];
+    if (open_fails) world.open_outcome = refusal.first;
 
     int window_target = 0;
     void *const window = with_window ? &window_target : nullptr;
@@ -139,7 +148,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         check(world.opened_number == (port_number >= 1 && port_number <= 9 ? port_number : 1),
               "COM numbers outside 1..9 mean COM1");
         if (open_fails) {
-            check(opened == world.open_result && !link->is_open() && world.threads.empty() && world.ports_open == 0,
+            check(opened == refusal.second && !link->is_open() && world.threads.empty() && world.ports_open == 0,
                   "a port that cannot be opened leaves no link");
             return 0;
         }

@@ -30,4 +30,8 @@ inline constexpr uint32_t echo_patience_s = 5;
 // failing port is given the rest of it, so the workers never spin.
 inline constexpr uint32_t serial_io_window_ms = 200;
 
+// A socket layer that is still busy with a call when a link lets go of it
+// (Windows) is asked once more after this pause.
+inline constexpr uint32_t net_cleanup_retry_ms = 100;
+
 } // namespace kvn::timing

@@ -31,7 +31,7 @@ CConnSocket::~CConnSocket() {
     if (net_started_) {
         reset_net_error();
         if (!net_cleanup() && last_net_error() == NetError::in_progress) {
-            sleep_ms(100);
+            sleep_ms(timing::net_cleanup_retry_ms);
             net_cleanup();
         }
     }

@@ -37,6 +37,18 @@ protected:
         return link->take_received(text) ? std::string(text.chars) : "<empty queue>";
     }
 
+    // After the start marker's echo: echoes the text and its end marker, as a
+    // well-behaved peer does, and returns the text.
+    std::string echo_rest_of_message() {
+        std::string rest;
+        for (int byte = peer.read_byte(); byte != nothing && byte != end_marker; byte = peer.read_byte()) {
+            rest.push_back(static_cast<char>(byte));
+            peer.write_byte(static_cast<uint8_t>(byte));
+        }
+        peer.write_byte(end_marker);
+        return rest;
+    }
+
     Pty peer;
     PortDirectory ports;
     RecordingWindow window;
@@ -76,12 +88,7 @@ TEST_F(SerialWire, WrongEchoSendsTheWholeMessageAgain) {
     EXPECT_EQ(peer.read_byte(), start_marker) << "a wrong echo of the end marker restarts";
     peer.write_byte(start_marker);
 
-    std::string rest;
-    for (int byte = peer.read_byte(); byte != nothing && byte != end_marker; byte = peer.read_byte()) {
-        rest.push_back(static_cast<char>(byte));
-        peer.write_byte(static_cast<uint8_t>(byte));
-    }
-    peer.write_byte(end_marker);
+    const std::string rest = echo_rest_of_message();
     EXPECT_EQ(rest, "C12");
     EXPECT_EQ(peer.read_byte(400ms), nothing);
 }
@@ -98,12 +105,7 @@ TEST_F(SerialWire, SilentPeerOnlyMakesTheSenderRetryAndTheLinkStaysOpen) {
 
     // The peer comes to life: the exchange goes on by itself.
     peer.write_byte(start_marker);
-    std::string rest;
-    for (int byte = peer.read_byte(); byte != nothing && byte != end_marker; byte = peer.read_byte()) {
-        rest.push_back(static_cast<char>(byte));
-        peer.write_byte(static_cast<uint8_t>(byte));
-    }
-    peer.write_byte(end_marker);
+    const std::string rest = echo_rest_of_message();
     EXPECT_EQ(rest, "K1");
     EXPECT_EQ(window.count_of(KVN_CONNECTION_LOST), 0u);
 }

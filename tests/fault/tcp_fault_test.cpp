@@ -50,7 +50,7 @@ public:
     }
     bool wait_for_bytes(size_t n) const {
         const auto deadline = std::chrono::steady_clock::now() + patience;
-        while (bytes_ < n && std::chrono::steady_clock::now() < deadline) kvn::platform::sleep_ms(5);
+        while (bytes_ < n && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(5ms);
         return bytes_ >= n;
     }
 

@@ -2,7 +2,9 @@
 // over IPv4 and IPv6, in both directions.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "support/links.h"
@@ -134,7 +136,7 @@ TEST_F(LinkTest, NullWindowPostsNothingButMessagesCanBeFetched) {
     const auto deadline = std::chrono::steady_clock::now() + patience;
     while (got.type == KVN_NONE && std::chrono::steady_clock::now() < deadline) {
         kvn_receive_message(0, &got);
-        if (got.type == KVN_NONE) kvn::platform::sleep_ms(10);
+        if (got.type == KVN_NONE) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_EQ(got.type, KVN_GAME_END);
     EXPECT_EQ(got.u.game_end.reason, 1);

@@ -2,7 +2,9 @@
 // receiver cuts, masks, drops and gives up on what a plain socket peer sends.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "support/links.h"
 
@@ -68,9 +70,9 @@ TEST_F(Framing, TwoTextsInOneSegmentArriveInOrder) {
 
 TEST_F(Framing, TextSplitOverSegmentsIsDeliveredOnceWhole) {
     ASSERT_TRUE(peer.send("Cspl"));
-    kvn::platform::sleep_ms(250); // gives the receiver a chance to see the first part alone
+    std::this_thread::sleep_for(250ms); // gives the receiver a chance to see the first part alone
     ASSERT_TRUE(peer.send("it te"));
-    kvn::platform::sleep_ms(250);
+    std::this_thread::sleep_for(250ms);
     EXPECT_EQ(window.count(), 0u);
     ASSERT_TRUE(peer.send(framed("xt")));
     ASSERT_TRUE(window.wait_for_count(1));

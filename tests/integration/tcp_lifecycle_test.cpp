@@ -187,7 +187,7 @@ TEST_F(Linked, DisconnectIsPromptWhenThePeerStopsReading) {
     // The peer never reads: the send buffers fill and the sender is stuck waiting for room.
     const kvn_message m = make_chat(std::string(126, 's').c_str());
     for (int i = 0; i < 40000; ++i) kvn_send_message(0, &m);
-    kvn::platform::sleep_ms(500); // lets the sender fill the socket buffers
+    std::this_thread::sleep_for(500ms); // lets the sender fill the socket buffers
     const auto started = std::chrono::steady_clock::now();
     kvn_disconnect(0);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);

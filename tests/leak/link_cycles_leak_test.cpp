@@ -111,7 +111,7 @@ bool threads_back_to(size_t baseline, ProcessCounts &now) {
     do {
         process_counts(now, why);
         if (now.threads <= baseline) return true;
-        kvn::platform::sleep_ms(10);
+        std::this_thread::sleep_for(10ms);
     } while (std::chrono::steady_clock::now() < deadline);
     return false;
 }

@@ -2,9 +2,11 @@
 // fetched slowly in bursts: every message arrives once, in order, field for field.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "support/links.h"
 #include "support/test_system.h"
@@ -86,7 +88,7 @@ void soak(uint32_t count, RecordingWindow (&windows)[3]) {
         if (progressed) last_progress = std::chrono::steady_clock::now();
         ASSERT_LT(std::chrono::steady_clock::now() - last_progress, patience)
             << "stalled at " << ways[0].received << " and " << ways[1].received;
-        kvn::platform::sleep_ms(round % 4 == 0 ? 20 : 2); // a slow host
+        std::this_thread::sleep_for(std::chrono::milliseconds(round % 4 == 0 ? 20 : 2)); // a slow host
     }
 #ifdef _WIN32
     // Windows holds posted window messages in a bounded per-thread queue, and

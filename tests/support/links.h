@@ -56,7 +56,8 @@ inline void open_pair(Family family, int32_t server_slot, kvn_window_handle serv
     const auto deadline = std::chrono::steady_clock::now() + patience;
     while (client == KVN_CONNECT_FAILED && std::chrono::steady_clock::now() < deadline) {
         client = connect_ex(family, client_slot, loopback(family), client_window, port);
-        if (client == KVN_CONNECT_FAILED) kvn::platform::sleep_ms(10); // server not listening yet
+        if (client == KVN_CONNECT_FAILED)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10)); // server not listening yet
     }
     ASSERT_EQ(client, KVN_OK);
     ASSERT_EQ(server.result(), KVN_OK);

@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/platform.h"
+#include "support/test_sockets.h"
 
 namespace kvn_test {
 
 // Closes `s` with a zero linger time, so the peer sees a reset, not an orderly close.
-bool abortive_close(kvn::platform::Socket s);
+bool abortive_close(TestSocket s);
 
 // A TCP port that nothing on this machine listens on right now, chosen by the
 // system; other test runs on the machine therefore do not collide with ours.

@@ -28,7 +28,7 @@ long count_entries(const char *path) {
 
 } // namespace
 
-bool abortive_close(kvn::platform::Socket s) {
+bool abortive_close(TestSocket s) {
     const linger hard{1, 0};
     const int fd = static_cast<int>(s);
     const bool set = setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard) == 0;

@@ -9,7 +9,7 @@
 
 namespace kvn_test {
 
-bool abortive_close(kvn::platform::Socket s) {
+bool abortive_close(TestSocket s) {
     const linger hard{1, 0};
     const SOCKET handle = static_cast<SOCKET>(s);
     const bool set = setsockopt(handle, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char *>(&hard), sizeof hard) == 0;

@@ -1,0 +1,116 @@
+// test_sockets_win32.cpp - the test peers' sockets on Windows: Winsock.
+#ifndef WIN32_LEAN_AND_MEAN
+#  define WIN32_LEAN_AND_MEAN
+#endif
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+
+#include "support/test_sockets.h"
+
+namespace kvn_test {
+
+namespace {
+
+SOCKET to_handle(TestSocket s) { return static_cast<SOCKET>(s); }
+TestSocket from_handle(SOCKET handle) { return handle == INVALID_SOCKET ? no_socket : static_cast<TestSocket>(handle); }
+
+// The wildcard or the loopback address of `family` with `port`.
+int make_address(sockaddr_storage &storage, Family family, bool loopback, uint16_t port) {
+    storage = {};
+    if (family == Family::ipv4) {
+        auto &in = reinterpret_cast<sockaddr_in &>(storage);
+        in.sin_family = AF_INET;
+        in.sin_port = htons(port);
+        in.sin_addr.s_addr = htonl(loopback ? INADDR_LOOPBACK : INADDR_ANY);
+        return sizeof(sockaddr_in);
+    }
+    auto &in6 = reinterpret_cast<sockaddr_in6 &>(storage);
+    in6.sin6_family = AF_INET6;
+    in6.sin6_port = htons(port);
+    if (loopback) in6.sin6_addr.s6_addr[15] = 1;
+    return sizeof(sockaddr_in6);
+}
+
+TestSocket open_tcp(Family family) {
+    return from_handle(socket(family == Family::ipv4 ? AF_INET : AF_INET6, SOCK_STREAM, IPPROTO_TCP));
+}
+
+bool set_nonblocking(TestSocket s) {
+    u_long on = 1;
+    return ioctlsocket(to_handle(s), static_cast<long>(FIONBIO), &on) == 0;
+}
+
+long result_of(int n) {
+    if (n != SOCKET_ERROR) return n;
+    return WSAGetLastError() == WSAEWOULDBLOCK ? not_yet : socket_error;
+}
+
+// Winsock takes at most an int's worth at a time.
+int chunk(size_t length) { return length > 0x40000000u ? 0x40000000 : static_cast<int>(length); }
+
+} // namespace
+
+bool sockets_startup() {
+    WSADATA data;
+    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+}
+
+void sockets_cleanup() { WSACleanup(); }
+
+// No SO_REUSEADDR: Windows lets a port whose last link is in TIME_WAIT be
+// listened on again, and the option would mean sharing a live port here.
+TestSocket listen_on(Family family, uint16_t port, int backlog) {
+    const TestSocket s = open_tcp(family);
+    if (s == no_socket) return no_socket;
+    sockaddr_storage local;
+    const int length = make_address(local, family, false, port);
+    if (bind(to_handle(s), reinterpret_cast<sockaddr *>(&local), length) != 0 || listen(to_handle(s), backlog) != 0) {
+        closesocket(to_handle(s));
+        return no_socket;
+    }
+    return s;
+}
+
+TestSocket accept_peer(TestSocket listener) {
+    const TestSocket s = from_handle(accept(to_handle(listener), nullptr, nullptr));
+    if (s != no_socket && !set_nonblocking(s)) {
+        closesocket(to_handle(s));
+        return no_socket;
+    }
+    return s;
+}
+
+TestSocket connect_to_loopback(Family family, uint16_t port) {
+    const TestSocket s = open_tcp(family);
+    if (s == no_socket) return no_socket;
+    sockaddr_storage peer;
+    const int length = make_address(peer, family, true, port);
+    if (connect(to_handle(s), reinterpret_cast<sockaddr *>(&peer), length) != 0 || !set_nonblocking(s)) {
+        closesocket(to_handle(s));
+        return no_socket;
+    }
+    return s;
+}
+
+long send_now(TestSocket s, const char *data, size_t length) {
+    return result_of(send(to_handle(s), data, chunk(length), 0));
+}
+
+long recv_now(TestSocket s, char *buffer, size_t capacity) {
+    return result_of(recv(to_handle(s), buffer, chunk(capacity), 0));
+}
+
+void wait_writable(TestSocket s, uint32_t timeout_ms) {
+    fd_set writable;
+    FD_ZERO(&writable);
+    FD_SET(to_handle(s), &writable);
+    timeval limit{static_cast<long>(timeout_ms / 1000), static_cast<long>(timeout_ms % 1000) * 1000L};
+    select(0, nullptr, &writable, nullptr, &limit);
+}
+
+void close_socket(TestSocket s) {
+    if (s != no_socket) closesocket(to_handle(s));
+}
+
+} // namespace kvn_test

@@ -1,35 +1,15 @@
 // test_sockets_posix.cpp - the test peers' sockets on POSIX: BSD sockets.
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "support/test_sockets.h"
+#include "support/test_socket_system.h"
 
 namespace kvn_test {
 
 namespace {
-
-// The wildcard or the loopback address of `family` with `port`.
-socklen_t make_address(sockaddr_storage &storage, Family family, bool loopback, uint16_t port) {
-    storage = {};
-    if (family == Family::ipv4) {
-        auto &in = reinterpret_cast<sockaddr_in &>(storage);
-        in.sin_family = AF_INET;
-        in.sin_port = htons(port);
-        in.sin_addr.s_addr = htonl(loopback ? INADDR_LOOPBACK : INADDR_ANY);
-        return sizeof(sockaddr_in);
-    }
-    auto &in6 = reinterpret_cast<sockaddr_in6 &>(storage);
-    in6.sin6_family = AF_INET6;
-    in6.sin6_port = htons(port);
-    if (loopback) in6.sin6_addr.s6_addr[15] = 1;
-    return sizeof(sockaddr_in6);
-}
 
 TestSocket open_tcp(Family family) {
     const int fd = socket(family == Family::ipv4 ? AF_INET : AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);

@@ -1,12 +1,5 @@
 // test_sockets_win32.cpp - the test peers' sockets on Windows: Winsock.
-#ifndef WIN32_LEAN_AND_MEAN
-#  define WIN32_LEAN_AND_MEAN
-#endif
-#include <winsock2.h>
-#include <ws2tcpip.h>
-#include <windows.h>
-
-#include "support/test_sockets.h"
+#include "support/test_socket_system.h"
 
 namespace kvn_test {
 
@@ -14,23 +7,6 @@ namespace {
 
 SOCKET to_handle(TestSocket s) { return static_cast<SOCKET>(s); }
 TestSocket from_handle(SOCKET handle) { return handle == INVALID_SOCKET ? no_socket : static_cast<TestSocket>(handle); }
-
-// The wildcard or the loopback address of `family` with `port`.
-int make_address(sockaddr_storage &storage, Family family, bool loopback, uint16_t port) {
-    storage = {};
-    if (family == Family::ipv4) {
-        auto &in = reinterpret_cast<sockaddr_in &>(storage);
-        in.sin_family = AF_INET;
-        in.sin_port = htons(port);
-        in.sin_addr.s_addr = htonl(loopback ? INADDR_LOOPBACK : INADDR_ANY);
-        return sizeof(sockaddr_in);
-    }
-    auto &in6 = reinterpret_cast<sockaddr_in6 &>(storage);
-    in6.sin6_family = AF_INET6;
-    in6.sin6_port = htons(port);
-    if (loopback) in6.sin6_addr.s6_addr[15] = 1;
-    return sizeof(sockaddr_in6);
-}
 
 TestSocket open_tcp(Family family) {
     return from_handle(socket(family == Family::ipv4 ? AF_INET : AF_INET6, SOCK_STREAM, IPPROTO_TCP));
@@ -102,11 +78,8 @@ long recv_now(TestSocket s, char *buffer, size_t capacity) {
 }
 
 void wait_writable(TestSocket s, uint32_t timeout_ms) {
-    fd_set writable;
-    FD_ZERO(&writable);
-    FD_SET(to_handle(s), &writable);
-    timeval limit{static_cast<long>(timeout_ms / 1000), static_cast<long>(timeout_ms % 1000) * 1000L};
-    select(0, nullptr, &writable, nullptr, &limit);
+    WSAPOLLFD entry{to_handle(s), POLLWRNORM, 0};
+    WSAPoll(&entry, 1, static_cast<INT>(timeout_ms));
 }
 
 void close_socket(TestSocket s) {

@@ -3,6 +3,7 @@
 
 #include <new>
 
+#include "core/timing.h"
 #include "kvn.h"
 
 namespace kvn {
@@ -58,7 +59,7 @@ int32_t CConnNulmodem::open() {
 
 void CConnNulmodem::close() {
     if (!life_.claim_teardown()) return;
-    life_.let_sender_finish(delivery_limit_ms);
+    life_.let_sender_finish(timing::serial_delivery_limit_ms);
     life_.stop_workers();
     line_semaphore_.reset();
     empty_queues();

@@ -7,7 +7,6 @@
 
 #include "core/connection.h"
 #include "core/link_life.h"
-#include "core/timing.h"
 #include "platform/platform.h"
 
 namespace kvn {
@@ -17,9 +16,6 @@ public:
     // Numbers outside 1..9 mean COM1.
     explicit CConnNulmodem(int32_t port_number);
     ~CConnNulmodem() override;
-
-    // How long kvn_disconnect lets the sender go on with what is queued.
-    static constexpr uint32_t delivery_limit_ms = timing::serial_delivery_limit_ms;
 
     // KVN_OK, or KVN_SOCKET_FAILED (port missing or busy) .. KVN_ACCEPT_FAILED
     // (port refused a setting), as the header lists them for a serial link.

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <ctime>
 
+#include "core/timing.h"
 #include "serial/conn_nulmodem.h"
 
 namespace kvn {

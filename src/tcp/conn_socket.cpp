@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "core/timing.h"
 #include "kvn.h"
 
 namespace kvn {
@@ -97,7 +98,7 @@ int32_t CConnSocket::connect_server() {
     reset_net_error();
     link_socket_ = socket_accept(listener);
     if (link_socket_ == invalid_socket && last_net_error() == NetError::would_block) {
-        sleep_ms(accept_window_ms); // one more chance for a peer, then give up
+        sleep_ms(timing::accept_window_ms); // one more chance for a peer, then give up
         reset_net_error();
         link_socket_ = socket_accept(listener);
     }

@@ -5,7 +5,6 @@
 
 #include "core/connection.h"
 #include "core/link_life.h"
-#include "core/timing.h"
 #include "platform/platform.h"
 
 namespace kvn {
@@ -14,9 +13,6 @@ class CConnSocket final : public CConnection {
 public:
     enum Role : int16_t { unusable = -1, client = 0, server = 1 };
 
-    static constexpr uint32_t accept_window_ms = timing::accept_window_ms;
-    // How long kvn_disconnect lets the sender go on with what is queued.
-    static constexpr uint32_t delivery_limit_ms = timing::tcp_delivery_limit_ms;
     // Keep-alive: a peer whose machine lost power or whose cable was pulled
     // shows up as a lost link after 20 quiet seconds and 10 unanswered
     // probes 4 s apart, about a minute; 10 is what Windows always sends.

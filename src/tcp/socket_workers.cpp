@@ -107,7 +107,7 @@ void CConnSocket::run_receiver() {
 
 void CConnSocket::close() {
     if (!life_.claim_teardown()) return; // already torn down
-    life_.let_sender_finish(delivery_limit_ms);
+    life_.let_sender_finish(timing::tcp_delivery_limit_ms);
     // The peer gets what was sent, then the end of the stream.
     socket_shutdown_send(link_socket_);
     life_.stop_workers();

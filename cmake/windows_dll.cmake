@@ -6,6 +6,8 @@ else()
 endif()
 set(KVN_DEF_FILE ${CMAKE_CURRENT_SOURCE_DIR}/api/${KVN_DLL_NAME}.def)
 
+# The resource says KVN_DLL_FILE_VERSION (MAJOR.MINOR, fixed; see the top CMakeLists.txt), not the project version.
+string(REPLACE "." "," KVN_DLL_FILE_VERSION_COMMAS "${KVN_DLL_FILE_VERSION}")
 configure_file(${CMAKE_CURRENT_SOURCE_DIR}/api/version.rc.in ${CMAKE_CURRENT_BINARY_DIR}/version.rc @ONLY)
 target_sources(kvn PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/version.rc)
 

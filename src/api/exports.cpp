@@ -2,9 +2,10 @@
 //
 // C meets C++ here and nowhere else: raw C arguments become the library's
 // types, and new links go to the slot table as owned objects.  The only
-// exception that may leave an exported function is std::bad_alloc, when no
-// memory could be had for a link, a queued text or a worker thread.
+// exception that may leave an exported function is std::bad_alloc from a
+// connect function, when no memory could be had for a link or its threads.
 #include <memory>
+#include <new>
 
 #include "api/slot_table.h"
 #include "codec/codec.h"
@@ -55,7 +56,12 @@ KVN_API void KVN_CALL kvn_send_message(int32_t slot, const kvn_message *message)
     if (connection == nullptr || message == nullptr) return;
     MsgText text;
     encode_message(*message, text);
-    connection->queue_for_sending(text);
+    try {
+        connection->queue_for_sending(text);
+    } catch (const std::bad_alloc &) {
+        // No exception may cross into a C caller: with no memory for it,
+        // the message is dropped, as the header says.
+    }
 }
 
 KVN_API int32_t KVN_CALL kvn_socket_connect(int32_t slot, const char *host, kvn_window_handle window,

@@ -1,12 +1,26 @@
-// connection.cpp - arrival and loss notifications shared by both transports.
+// connection.cpp - the host's ends of a link's queues, and the arrival and loss notifications.
 #include "core/connection.h"
 
 #include <new>
 
 #include "codec/codec.h"
+#include "core/link_life.h"
 #include "platform/platform.h"
 
 namespace kvn {
+
+void CConnection::queue_for_sending(const MsgText &text) {
+    send_queue_.push(text);
+    life().text_queued();
+}
+
+bool CConnection::take_received(MsgText &text) {
+    if (!receive_queue_.pop(text)) return false;
+    life().text_fetched();
+    return true;
+}
+
+bool CConnection::on_own_thread() const { return life().on_own_thread(); }
 
 bool CConnection::deliver(const MsgText &text) {
     const int32_t type = classify_message(text.chars);
@@ -28,6 +42,9 @@ void CConnection::set_notification_target(void *window, uint32_t message, int32_
 
 void CConnection::notify(uintptr_t wparam) const {
     if (notification_window_ == nullptr) return;
+    // Only until the connect function has stored the link: moments.
+    while (notifications_held_.load() && !silenced_.load()) platform::sleep_ms(1);
+    if (silenced_.load()) return;
     platform::post_notification(notification_window_, notification_message_, wparam,
                                 static_cast<intptr_t>(slot_number_));
 }

@@ -12,6 +12,8 @@ namespace kvn {
 
 inline constexpr uintptr_t connection_lost_code = KVN_CONNECTION_LOST;
 
+class CLinkLife;
+
 class CConnection {
 public:
     // How many received texts a link holds for the host before its receiver
@@ -39,7 +41,9 @@ public:
     // false, with nothing queued or posted, when no memory could be had for
     // it; the receiver then keeps it and tries again later.
     bool deliver(const MsgText &text);
-    // Posts (window, message, wparam, slot); nothing when the window is null.
+    // Posts (window, message, wparam, slot); nothing when the window is null
+    // or the host has begun to disconnect.  While the creator holds them
+    // back, it waits until they are let through.
     void notify(uintptr_t wparam) const;
     // The host has this many texts unfetched: the receiver takes no more.
     bool receive_queue_full() const { return receive_queue_.size() >= received_limit; }
@@ -47,10 +51,20 @@ public:
     // Where arrivals and the loss are told: set by the creator before open(),
     // read-only afterwards.
     void set_notification_target(void *window, uint32_t message, int32_t slot);
+    // The slot table holds notifications back from open() until the slot
+    // holds the link, so a host that answers one finds the link there.
+    void hold_notifications() { notifications_held_ = true; }
+    void release_notifications() { notifications_held_ = false; }
+    // From the start of kvn_disconnect on, nothing more is posted.
+    void stop_notifying() { silenced_ = true; }
 
     // The host's ends of the queues: kvn_send_message and kvn_receive_message.
-    void queue_for_sending(const MsgText &text) { send_queue_.push(text); }
-    bool take_received(MsgText &text) { return receive_queue_.pop(text); }
+    // queue_for_sending throws std::bad_alloc when no memory can be had.
+    void queue_for_sending(const MsgText &text);
+    bool take_received(MsgText &text);
+    // Whether the calling thread is one of the link's own, as when the
+    // host's callback calls back into the library.
+    bool on_own_thread() const;
 
 protected:
     // ---- for the transports -------------------------------------------------
@@ -68,10 +82,17 @@ protected:
 
 private:
     // A loss ends the link with drop_unsent() and set_open(false), and posts
-    // through notify(); it then frees the link with release_link().
+    // through notify(); it then frees the link with release_link().  Waiting
+    // workers look at the queues through nothing_to_send() and
+    // receive_queue_full().
     friend class CLinkLife;
 
+    // The workers' life: woken by the host's calls above.
+    virtual CLinkLife &life() = 0;
+    const CLinkLife &life() const { return const_cast<CConnection *>(this)->life(); }
+
     void drop_unsent() { send_queue_.clear(); }
+    size_t received_count() const { return receive_queue_.size(); }
     // Frees the socket or port once neither worker can touch it any more.
     virtual void release_link() = 0;
 
@@ -81,6 +102,8 @@ private:
     void *notification_window_ = nullptr;
     uint32_t notification_message_ = 0;
     int32_t slot_number_ = 0;
+    std::atomic<bool> notifications_held_{false};
+    std::atomic<bool> silenced_{false};
 };
 
 } // namespace kvn

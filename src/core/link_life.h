@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -20,6 +21,11 @@ class CConnection;
 // Each worker holds a semaphore of its own for its whole run; it is taken on
 // the worker's behalf before the thread exists, so a teardown that comes
 // before the thread has begun still waits for it.
+//
+// Idle workers do not poll: the sender sleeps until a text is queued, the
+// TCP receiver until bytes arrive (or, held back by an unfetching host,
+// until the host fetches).  Every such wait still ends within the poll
+// interval, so a worker looks at the stop flag as often as a polling one.
 class CLinkLife {
 public:
     using Worker = void (*)(void *link);
@@ -37,6 +43,8 @@ public:
 
     // ---- for the workers ----------------------------------------------------
 
+    // A worker's first act: the link knows its thread from then on.
+    void worker_begins(Role role);
     // Set once the workers are to end at the next look.
     bool stopping() const { return stop_flag_.load() != 0; }
     // Set by kvn_disconnect before the stop: the sender ends once the send
@@ -44,15 +52,36 @@ public:
     bool finishing() const { return finishing_.load(); }
     // Set with the stop flag when a worker met a dead link (not by close).
     bool was_lost() const { return lost_.load(); }
-    // A worker's 100 ms poll, cut short when finishing or stopping begins.
-    void pause(uint32_t milliseconds);
-    // A worker's last act: gives back its semaphore.
+    // The sender found its queue empty: returns once a text is queued, the
+    // disconnect begins or the stop comes, or after timeout_ms.
+    void sender_waits(uint32_t timeout_ms);
+    // The receiver found nothing to read: returns once `s` has bytes, an
+    // end or an error, or the stop comes, or after timeout_ms.
+    void receiver_waits_for(platform::Socket s, uint32_t timeout_ms);
+    // The receiver holds back for the host: returns once the host has
+    // fetched enough to make room, or the stop comes, or after timeout_ms.
+    void receiver_held(uint32_t timeout_ms);
+    // A worker's last act: gives back its semaphore (and, when a loss found
+    // no thread for its teardown, the last worker to end does it).
     void worker_ends(Role role);
     // Called by a worker that met a dead link: stops both workers and tears
     // the link down on a link_lost thread, which then posts wParam 100.
+    // While kvn_disconnect is closing the link, nothing is lost: the close
+    // ends it, and posts nothing.
     void lost();
-    // Raises the stop flag and wakes paused workers; waits for nothing.
+    // Raises the stop flag and wakes waiting workers; waits for nothing.
     void raise_stop();
+
+    // ---- for the host's calls -----------------------------------------------
+
+    // A text was queued: an idle sender is woken for it.
+    void text_queued();
+    // The host fetched a text: a held receiver is woken once there is room
+    // for a good batch of arrivals.
+    void text_fetched();
+    // Whether the calling thread is one of this link's own (a worker, or the
+    // teardown after a loss), as when the host's callback calls back in.
+    bool on_own_thread() const;
 
     // ---- for close(), on the host's thread ----------------------------------
 
@@ -71,7 +100,7 @@ public:
 private:
     static void link_lost(void *life);
     bool start_one(Worker entry, std::unique_ptr<platform::Semaphore> &held_for_it);
-    void wake();
+    void wake_both();
 
     CConnection &link_;
     std::atomic<uint32_t> stop_flag_{0};
@@ -84,9 +113,22 @@ private:
     // link_lost threads not yet finished with the link, including one that
     // lost the race for the guard and is in its 20 ms wait.
     std::atomic<int32_t> loss_threads_{0};
-    // Held (count 0) while the link runs; given when finishing or stopping
-    // begins, which ends every pause() early from then on.
-    std::unique_ptr<platform::Semaphore> wake_;
+    // Workers that have not ended yet, and whether a loss that found no
+    // thread left its teardown to the last of them.
+    std::atomic<int32_t> workers_running_{0};
+    std::atomic<bool> teardown_owed_{false};
+    // What idle workers wait on.  Made by start() and kept until the link is
+    // destroyed, since the host's calls may wake them at any time.
+    std::unique_ptr<platform::Waker> sender_waker_;
+    std::unique_ptr<platform::Waker> receiver_waker_;
+    // Set by a worker just before it waits for the host, so the host's calls
+    // wake it only then and cost nothing while traffic flows.
+    std::atomic<bool> sender_idle_{false};
+    std::atomic<bool> receiver_held_{false};
+    // The threads that may call the host's callback (0: none).
+    std::atomic<uint64_t> sender_thread_{0};
+    std::atomic<uint64_t> receiver_thread_{0};
+    std::atomic<uint64_t> teardown_thread_{0};
 };
 
 } // namespace kvn

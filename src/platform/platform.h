@@ -19,6 +19,10 @@ void sleep_ms(uint32_t milliseconds);
 // false, never an exception, when no thread (or no memory for it) can be had.
 bool start_thread(void (*entry)(void *), void *argument);
 
+// A number that tells the calling thread apart from every other running
+// thread; never 0.
+uint64_t current_thread_id();
+
 // A semaphore of initial and maximum count 1.
 class Semaphore {
 public:
@@ -37,15 +41,46 @@ private:
     void *handle_;
 };
 
+// ---- socket declarations used below ----------------------------------------
+
+using Socket = intptr_t;
+inline constexpr Socket invalid_socket = -1;
+
+// ---- waking a waiting worker (wakeup_<system>.cpp) --------------------------
+
+// What a worker waits on when it has nothing to do: its socket becoming
+// readable (or closed, or failed), a wake() from another thread, or the end
+// of its time.  A wake() given while nobody waits is kept for the next wait,
+// so a wake-up that races the start of a wait is never lost.
+class Waker {
+public:
+    enum class Woken { socket, waker, timeout };
+
+    // Throws std::bad_alloc when the system has no handle for it: the
+    // callers treat it like an allocation.
+    Waker();
+    ~Waker();
+    Waker(const Waker &) = delete;
+    Waker &operator=(const Waker &) = delete;
+
+    void wake();
+    // Waits at most timeout_ms; with `s` other than invalid_socket, also for
+    // bytes (or the end of the stream, or an error) on s.  One Waker watches
+    // one socket for its whole life.
+    Woken wait(Socket s, uint32_t timeout_ms);
+
+private:
+    intptr_t handle_;
+    intptr_t socket_event_ = 0; // Windows: the event the watched socket signals
+    Socket watched_ = invalid_socket;
+};
+
 // ---- notifications (notify_<system>.cpp) ------------------------------------
 
 // Asynchronous post to the host's notification target; the outcome is ignored.
 void post_notification(void *window, uint32_t message, uintptr_t wparam, intptr_t lparam);
 
 // ---- sockets ----------------------------------------------------------------
-
-using Socket = intptr_t;
-inline constexpr Socket invalid_socket = -1;
 
 enum class Family { ipv4, ipv6 };
 enum class NetError { none, would_block, in_progress, other };
@@ -74,6 +109,10 @@ bool socket_set_nonblocking(Socket s);
 // after idle_s quiet seconds and `probes` probes interval_s apart, where the
 // system lets a program choose (a system that does not keeps its own).
 bool socket_set_keepalive(Socket s, uint32_t idle_s, uint32_t interval_s, uint32_t probes);
+// Gives up the connection when sent bytes stay unacknowledged for about
+// limit_s seconds, where the system lets a program say so (keep-alive sends
+// no probes while data is in flight); elsewhere the system's own limit holds.
+void socket_set_unacked_limit(Socket s, uint32_t limit_s);
 // Results: bytes moved, 0 for an orderly close (recv), -1 on error.
 long socket_send(Socket s, const char *data, size_t length);
 long socket_recv(Socket s, char *buffer, size_t capacity);

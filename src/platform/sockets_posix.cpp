@@ -86,6 +86,11 @@ bool socket_set_keepalive(Socket s, uint32_t idle_s, uint32_t interval_s, uint32
     return true;
 }
 
+void socket_set_unacked_limit(Socket s, uint32_t limit_s) {
+    const unsigned int milliseconds = limit_s * 1000u;
+    setsockopt(to_fd(s), IPPROTO_TCP, TCP_USER_TIMEOUT, &milliseconds, sizeof milliseconds);
+}
+
 long socket_send(Socket s, const char *data, size_t length) {
     // MSG_NOSIGNAL: a peer that has gone must show up as an error, not kill the host.
     return static_cast<long>(send(to_fd(s), data, length, MSG_NOSIGNAL));

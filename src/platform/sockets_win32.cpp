@@ -75,6 +75,14 @@ bool socket_set_keepalive(Socket s, uint32_t idle_s, uint32_t interval_s, uint32
     return true;
 }
 
+void socket_set_unacked_limit(Socket s, uint32_t limit_s) {
+    // TCP_MAXRT, in seconds (Windows Vista on); older systems keep their own.
+    constexpr int max_retransmission_time = 5;
+    const DWORD seconds = limit_s;
+    setsockopt(to_handle(s), IPPROTO_TCP, max_retransmission_time, reinterpret_cast<const char *>(&seconds),
+               sizeof seconds);
+}
+
 long socket_send(Socket s, const char *data, size_t length) {
     return static_cast<long>(send(to_handle(s), data, clamp_length(length), 0));
 }

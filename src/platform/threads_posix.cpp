@@ -53,6 +53,8 @@ bool start_thread(void (*entry)(void *), void *argument) {
     return true;
 }
 
+uint64_t current_thread_id() { return static_cast<uint64_t>(pthread_self()); }
+
 Semaphore::Semaphore() : handle_(new BinarySemaphore) {}
 
 Semaphore::~Semaphore() { delete static_cast<BinarySemaphore *>(handle_); }

@@ -38,6 +38,8 @@ bool start_thread(void (*entry)(void *), void *argument) {
     return true;
 }
 
+uint64_t current_thread_id() { return GetCurrentThreadId(); }
+
 Semaphore::Semaphore() : handle_(CreateSemaphoreA(nullptr, 1, 1, nullptr)) {
     // The callers treat a semaphore as infallible, like an allocation.
     if (handle_ == nullptr) throw std::bad_alloc();

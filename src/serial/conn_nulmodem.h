@@ -34,6 +34,7 @@ private:
     friend class NulmodemHarness;
 
     void release_link() override;
+    CLinkLife &life() override { return life_; }
     bool told_to_stop() const { return life_.stopping(); }
 
     static void sender_thread(void *self);

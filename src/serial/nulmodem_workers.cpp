@@ -51,6 +51,7 @@ uint8_t CConnNulmodem::receive_byte() {
 }
 
 void CConnNulmodem::run_sender() {
+    life_.worker_begins(CLinkLife::Role::sender);
     while (!told_to_stop()) {
         MsgText text;
         // Read before the pop: every text queued before the disconnect
@@ -58,7 +59,7 @@ void CConnNulmodem::run_sender() {
         const bool finishing = life_.finishing();
         if (!next_to_send(text)) {
             if (finishing) break; // everything queued has gone through
-            life_.pause(timing::poll_interval_ms);
+            life_.sender_waits(timing::poll_interval_ms);
             continue;
         }
         // Held across every restart, so the receiver never takes an echo.
@@ -137,6 +138,7 @@ void CConnNulmodem::step_aside() {
 }
 
 void CConnNulmodem::run_receiver() {
+    life_.worker_begins(CLinkLife::Role::receiver);
     MsgText collection{}; // zeroed: the delivered copy never carries uninitialised bytes
     collection.clear();
     while (!told_to_stop()) {

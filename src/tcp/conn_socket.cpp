@@ -57,7 +57,9 @@ int32_t CConnSocket::open() {
 }
 
 bool CConnSocket::set_keepalive() const {
-    return socket_set_keepalive(link_socket_, keepalive_idle_s, keepalive_interval_s, keepalive_probes);
+    if (!socket_set_keepalive(link_socket_, keepalive_idle_s, keepalive_interval_s, keepalive_probes)) return false;
+    socket_set_unacked_limit(link_socket_, unacked_limit_s);
+    return true;
 }
 
 int32_t CConnSocket::connect_client() {

@@ -19,6 +19,10 @@ public:
     static constexpr uint32_t keepalive_idle_s = 20;
     static constexpr uint32_t keepalive_interval_s = 4;
     static constexpr uint32_t keepalive_probes = 10;
+    // Keep-alive sends no probes while sent bytes wait for their
+    // acknowledgement; a peer that vanished with a move in flight is given
+    // up after this long instead of after the system's quarter of an hour.
+    static constexpr uint32_t unacked_limit_s = 60;
 
     // A null or empty host makes a server; the object always comes into
     // being, and role() says whether start-up and lookup succeeded.
@@ -44,6 +48,7 @@ private:
     // Sends one text and its NUL; false when the link failed or must stop.
     bool send_whole(const char *bytes, size_t length);
     void release_link() override;
+    CLinkLife &life() override { return life_; }
 
     platform::Socket link_socket_ = 0;
     uint16_t port_;

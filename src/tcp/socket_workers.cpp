@@ -15,12 +15,15 @@ namespace {
 using timing::poll_interval_ms;
 // A blocked send waits for room in small steps so the stop flag stays fresh.
 constexpr uint32_t writable_wait_ms = 5;
+// Reads of the receiver's last pass after a loss: 1270 bytes each.
+constexpr uint32_t last_pass_reads = 64;
 } // namespace
 
 void CConnSocket::sender_thread(void *self) { static_cast<CConnSocket *>(self)->run_sender(); }
 void CConnSocket::receiver_thread(void *self) { static_cast<CConnSocket *>(self)->run_receiver(); }
 
 void CConnSocket::run_sender() {
+    life_.worker_begins(CLinkLife::Role::sender);
     MsgText text;
     while (!life_.stopping()) {
         // Read before the pop: every text queued before the disconnect
@@ -28,7 +31,7 @@ void CConnSocket::run_sender() {
         const bool finishing = life_.finishing();
         if (!next_to_send(text)) {
             if (finishing) break; // everything queued has gone out
-            life_.pause(poll_interval_ms);
+            life_.sender_waits(poll_interval_ms);
             continue;
         }
         if (life_.stopping()) break; // taken too late: dropped unsent
@@ -56,14 +59,18 @@ bool CConnSocket::send_whole(const char *bytes, size_t length) {
 }
 
 void CConnSocket::run_receiver() {
+    life_.worker_begins(CLinkLife::Role::receiver);
     FrameBuffer frames;
     MsgText received;
+    // After a loss, reads left for the last pass: what had arrived is taken
+    // in, but a peer that keeps sending cannot hold the teardown.
+    uint32_t last_reads = last_pass_reads;
     for (;;) {
         // When the sender met the dead link, what the peer sent before it
         // went is still taken in and told, in one last pass that ends where
         // the bytes do; wParam 100 follows it.  A close ends at once.
         const bool last_pass = life_.stopping();
-        if (last_pass && !life_.was_lost()) break;
+        if (last_pass && (!life_.was_lost() || life_.finishing() || last_reads-- == 0)) break;
         // Once the host is disconnecting, arrivals are read (so that the
         // close is not a reset) but no longer queued or notified.
         const bool closing = life_.finishing();
@@ -82,7 +89,7 @@ void CConnSocket::run_receiver() {
             [this] { return !life_.stopping() || life_.was_lost(); });
         if (held_back) { // read nothing more: TCP's own flow control holds the peer
             if (last_pass) break;
-            life_.pause(poll_interval_ms);
+            life_.receiver_held(poll_interval_ms);
             continue;
         }
         if (frames.full()) { // a peer that never terminates its text
@@ -95,7 +102,7 @@ void CConnSocket::run_receiver() {
             frames.added(static_cast<size_t>(result));
         } else if (result < 0 && last_net_error() == NetError::would_block) {
             if (last_pass) break;
-            life_.pause(poll_interval_ms);
+            life_.receiver_waits_for(link_socket_, poll_interval_ms);
         } else { // 0: the peer closed; anything else: the socket failed
             // While closing, the sender may still finish; after a loss, it is told already.
             if (!closing && !last_pass) life_.lost();

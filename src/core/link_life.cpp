@@ -65,7 +65,8 @@ void CLinkLife::sender_waits(uint32_t timeout_ms) {
     sender_idle_ = true;
     // Checked after the flag is up: a text queued before it is seen here,
     // one queued after it finds the flag and wakes us.
-    if (link_.nothing_to_send() && !finishing() && !stopping()) sender_waker_->wait(platform::invalid_socket, timeout_ms);
+    if (link_.nothing_to_send() && !finishing() && !stopping())
+        sender_waker_->wait(platform::invalid_socket, timeout_ms);
     sender_idle_ = false;
 }
 

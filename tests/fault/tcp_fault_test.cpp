@@ -258,3 +258,23 @@ TEST_F(Fault, ThreeSlotsFloodedBothWaysAndClosedAtOnce) {
         expect_nothing_waiting(slot);
     }
 }
+
+// ---- a close that no peer can hold -------------------------------------------
+
+TEST_F(Fault, DisconnectEndsInBoundedTimeAgainstAPeerThatFloodsAndNeverReads) {
+    // The sender is stuck behind the peer's full window for the whole of the
+    // drain, and the peer keeps sending while the link closes.
+    for (int round = 0; round < 3; ++round) {
+        RawLink l;
+        ASSERT_TRUE(l.open(round));
+        const kvn_message m = make_chat(std::string(126, 'f').c_str());
+        for (int i = 0; i < 100000; ++i) kvn_send_message(round, &m); // more than both socket buffers hold
+        Flooder flood(l.peer, "Cflood");
+        ASSERT_TRUE(l.window.wait_for_count(100));
+        const auto started = std::chrono::steady_clock::now();
+        kvn_disconnect(round);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, 5s); // a second's drain, then the close
+        flood.stop();
+        EXPECT_EQ(l.window.count_of(KVN_CONNECTION_LOST), 0u); // the close's own shutdown is no loss
+    }
+}

@@ -1,0 +1,145 @@
+// host_safety_test.cpp - what a host may do from its callback and what it is spared:
+// a disconnect called from a notification, the first arrival fetched from its own
+// notification, and no exception from kvn_send_message when memory runs out.
+//
+// Global operator new is replaced for this executable so that one thread can be
+// refused memory while the library's own threads go on as usual.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+#include <thread>
+
+#include "support/links.h"
+#include "support/test_system.h"
+
+using namespace kvn_test;
+using namespace std::chrono_literals;
+
+namespace {
+thread_local bool refuse_memory = false;
+
+void *allocate(std::size_t size) {
+    void *block = refuse_memory ? nullptr : std::malloc(size == 0 ? 1 : size);
+    if (block == nullptr) throw std::bad_alloc();
+    return block;
+}
+} // namespace
+
+void *operator new(std::size_t size) { return allocate(size); }
+void *operator new[](std::size_t size) { return allocate(size); }
+void operator delete(void *block) noexcept { std::free(block); }
+void operator delete[](void *block) noexcept { std::free(block); }
+void operator delete(void *block, std::size_t) noexcept { std::free(block); }
+void operator delete[](void *block, std::size_t) noexcept { std::free(block); }
+
+namespace {
+
+std::string framed(const std::string &text) { return text + '\0'; }
+
+bool eventually(const std::atomic<bool> &flag) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (!flag && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+    return flag;
+}
+
+class HostSafety : public LinkTest {};
+
+} // namespace
+
+TEST_F(HostSafety, SendWithoutMemoryDropsTheMessageAndThrowsNothing) {
+    RawPeer peer;
+    const uint16_t port = free_port();
+    ASSERT_TRUE(peer.listen(Family::ipv4, port));
+    ASSERT_EQ(connect_ex(Family::ipv4, 0, "127.0.0.1", windows[0].handle(), port), KVN_OK);
+    ASSERT_TRUE(peer.accept());
+    const kvn_message lost = make_move(1, 32, 28);
+    refuse_memory = true; // a fresh link has no spare queue node: the send must allocate
+    EXPECT_NO_THROW(kvn_send_message(0, &lost));
+    refuse_memory = false;
+    const kvn_message kept = make_move(2, 19, 23);
+    kvn_send_message(0, &kept);
+    EXPECT_EQ(peer.receive(12), framed("M0002192300"));
+}
+
+#ifndef _WIN32 // Windows hosts are told through their message queue, never on a library thread
+
+namespace {
+
+// A callback that does what a host might do at once on a library thread.
+struct CallingBackWindow {
+    kvn_window window{};
+    int32_t slot = 0;
+    uintptr_t disconnect_on = 0; // the wparam that makes it disconnect
+    std::atomic<int32_t> first_fetched{-1};
+    std::atomic<bool> returned{false};
+
+    CallingBackWindow() {
+        window.context = this;
+        window.post = [](kvn_window *self, uint32_t, uintptr_t wparam, intptr_t lparam) {
+            auto &me = *static_cast<CallingBackWindow *>(self->context);
+            if (me.first_fetched < 0 && wparam != KVN_CONNECTION_LOST) {
+                kvn_message m;
+                std::memset(&m, 0, sizeof m);
+                kvn_receive_message(static_cast<int32_t>(lparam), &m);
+                me.first_fetched = m.type;
+            }
+            if (wparam == me.disconnect_on) {
+                kvn_disconnect(me.slot);
+                me.returned = true;
+            }
+        };
+    }
+};
+
+} // namespace
+
+TEST_F(HostSafety, DisconnectFromTheCallbackOnAnArrivalAndOnTheLoss) {
+    for (const uintptr_t on : {uintptr_t{KVN_BACK_ACCEPT}, uintptr_t{KVN_CONNECTION_LOST}}) {
+        CallingBackWindow w;
+        w.slot = 1;
+        w.disconnect_on = on;
+        RawPeer peer;
+        const uint16_t port = free_port();
+        ASSERT_TRUE(peer.listen(Family::ipv4, port));
+        ASSERT_EQ(connect_ex(Family::ipv4, 1, "127.0.0.1", &w.window, port), KVN_OK);
+        ASSERT_TRUE(peer.accept());
+        ASSERT_TRUE(peer.send(framed("K1")));
+        if (on == KVN_CONNECTION_LOST) peer.close();
+        ASSERT_TRUE(eventually(w.returned)) << "kvn_disconnect from the callback for wparam " << on;
+        if (on != KVN_CONNECTION_LOST) {
+            EXPECT_TRUE(peer.wait_closed());
+        }
+        kvn_disconnect(1); // the slot is already free: nothing waits
+        // The slot takes a new link while the old one may still be finishing.
+        RawPeer next;
+        const uint16_t next_port = free_port();
+        ASSERT_TRUE(next.listen(Family::ipv4, next_port));
+        ASSERT_EQ(connect_ex(Family::ipv4, 1, "127.0.0.1", windows[1].handle(), next_port), KVN_OK);
+        ASSERT_TRUE(next.accept());
+        kvn_disconnect(1);
+    }
+}
+
+TEST_F(HostSafety, TheFirstArrivalCanBeFetchedFromItsOwnNotification) {
+    // The peer's text is waiting before the server's workers start, so the
+    // first notification races the connect function's return.
+    for (int round = 0; round < 6; ++round) {
+        CallingBackWindow w;
+        const uint16_t port = free_port();
+        ServerOpener server(Family::ipv4, 2, &w.window, port);
+        RawPeer peer;
+        ASSERT_TRUE(peer.connect(Family::ipv4, port));
+        ASSERT_TRUE(peer.send(framed("K1")));
+        ASSERT_EQ(server.result(), KVN_OK);
+        const auto deadline = std::chrono::steady_clock::now() + patience;
+        while (w.first_fetched < 0 && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+        EXPECT_EQ(w.first_fetched, KVN_BACK_ACCEPT) << "round " << round;
+        kvn_disconnect(2);
+    }
+}
+
+#endif

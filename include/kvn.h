@@ -34,7 +34,9 @@
  * kvn_disconnect.  What was still waiting to be sent is discarded, and so is
  * anything sent later; the slot stays occupied until kvn_disconnect.  Keep-alive
  * reports a peer whose machine or cable is gone after about a minute of
- * silence; a peer program that hangs while its system runs is not noticed
+ * silence, and a message of ours that stays unacknowledged that long ends the
+ * link too (Windows Vista and later; earlier Windows keeps its own, longer
+ * limit); a peer program that hangs while its system runs is not noticed
  * (there is no heartbeat at game level).  A serial link never reports a loss.
  * On Windows the notification is a PostMessageA to the host's HWND (choose a
  * message number from WM_APP on).  On other systems it is a call of
@@ -42,10 +44,22 @@
  * threads (the link's receiving thread for arrivals, a short-lived teardown
  * thread for KVN_CONNECTION_LOST), possibly for several slots at once: post
  * must return promptly (treat it like an asynchronous message post, e.g. push
- * into your own queue and wake your loop), must be thread-safe if it serves
- * several slots, and must not call any kvn_ function (kvn_disconnect would
- * wait for the very thread that runs post); its outcome is ignored.  A null
+ * into your own queue and wake your loop) and must be thread-safe if it serves
+ * several slots; its outcome is ignored.  From inside post a host may call
+ * kvn_receive_message, kvn_send_message and kvn_disconnect for the slot it is
+ * told about (lparam), and nothing else: there kvn_disconnect frees the slot
+ * at once and returns, and the link finishes closing (sending what was queued,
+ * as below) on a thread of its own once post has returned.  The first
+ * notification of a link comes only once the connect function has stored it,
+ * so a host that answers it, on any thread, finds the link in its slot.  A null
  * window posts nothing; received messages can still be fetched.
+ *
+ * Timing.  The link's threads sleep while there is nothing to do and wake for
+ * the event itself: a queued message, arriving bytes, a fetch that makes room
+ * (each wait still ends within 100 ms).  On loopback a move reaches the peer
+ * host's notification in well under a millisecond.  Nothing else about a link
+ * depends on it: order, notifications and their count are the same at any
+ * speed.
  *
  * A host that stops fetching is not flooded: a link holds at most 2000
  * unfetched messages (with their notifications: on Windows three such links
@@ -64,8 +78,10 @@
  *
  * Out of memory: when the system has no memory or no thread left for a new
  * link, the connect function fails with the C++ runtime's allocation failure
- * (std::bad_alloc) and leaves the slot as it was.  No other exception leaves
- * the library, and the library's own threads never end the process.
+ * (std::bad_alloc) and leaves the slot as it was.  kvn_send_message throws
+ * nothing: with no memory to queue it, the message is dropped.  No other
+ * exception leaves the library, and the library's own threads never end the
+ * process.
  */
 #ifndef KVN_H
 /* The header is also the manual: its tables are aligned by hand. */
@@ -286,10 +302,14 @@ typedef kvn_window *kvn_window_handle;
  * sending side before it closes, so the peer gets every byte and then the
  * end of the stream, even while bytes from the peer are still unread here.
  * With nothing queued it returns within milliseconds (a serial link within
- * about 300 ms); after a lost link, at once.  Returns once the link's worker
- * threads have ended; unfetched messages, and any that arrive meanwhile, are
- * discarded, and nothing is posted for them or for the disconnect.  A free
- * or invalid slot is ignored, so a second call is harmless. (ordinal 1) */
+ * about 300 ms); after a lost link, within about 20 ms.  Whatever the peer
+ * does (reads, floods or stays silent), a TCP link is closed within about
+ * 1.5 s in all.  Returns once the link's worker threads have ended (called
+ * from the link's own notification callback, at once: see Notifications);
+ * unfetched messages, and any that arrive meanwhile, are discarded, and
+ * nothing is posted for them or for the disconnect, from the moment it is
+ * called.  A free or invalid slot is ignored, so a second call is harmless.
+ * (ordinal 1) */
 KVN_API void KVN_CALL kvn_disconnect(int32_t slot);
 
 /* Opens a null-modem link on serial port COM1..COM9 (`port` 1..9; any other
@@ -305,10 +325,11 @@ KVN_API int32_t KVN_CALL kvn_nulmodem_connect(int32_t slot, int32_t port,
  * oldest received message. (ordinal 3) */
 KVN_API void KVN_CALL kvn_receive_message(int32_t slot, kvn_message *message);
 
-/* Queues *message for sending on `slot`; returns at once, and the link sends
- * it within about 100 ms.  The record is only read and may be reused at once.
- * A free or invalid slot, or a null message, is ignored; after a lost link the
- * message is silently discarded. (ordinal 4) */
+/* Queues *message for sending on `slot`; returns at once, and the link's
+ * sender wakes and sends it straight away.  The record is only read and may be
+ * reused at once.  A free or invalid slot, or a null message, is ignored;
+ * after a lost link the message is silently discarded, and so it is when no
+ * memory can be had to queue it (nothing is thrown). (ordinal 4) */
 KVN_API void KVN_CALL kvn_send_message(int32_t slot, const kvn_message *message);
 
 /* Opens a TCP link over IPv4 on the default port 27531.  A null or empty

@@ -40,12 +40,6 @@ namespace {
 
 std::string framed(const std::string &text) { return text + '\0'; }
 
-bool eventually(const std::atomic<bool> &flag) {
-    const auto deadline = std::chrono::steady_clock::now() + patience;
-    while (!flag && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
-    return flag;
-}
-
 class HostSafety : public LinkTest {};
 
 } // namespace
@@ -68,6 +62,12 @@ TEST_F(HostSafety, SendWithoutMemoryDropsTheMessageAndThrowsNothing) {
 #ifndef _WIN32 // Windows hosts are told through their message queue, never on a library thread
 
 namespace {
+
+bool eventually(const std::atomic<bool> &flag) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (!flag && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+    return flag;
+}
 
 // A callback that does what a host might do at once on a library thread.
 struct CallingBackWindow {

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <thread>
 #include <utility>
 
 #include "platform/platform.h"
@@ -41,6 +43,17 @@ void sleep_ms(uint32_t) {
 bool start_thread(void (*entry)(void *), void *argument) {
     the_world.threads.push_back({entry, argument});
     return true;
+}
+
+uint64_t current_thread_id() { return std::hash<std::thread::id>{}(std::this_thread::get_id()) | 1u; }
+
+// Nobody else runs to wake a waiting worker: a wait is an idle cycle, as a sleep is.
+Waker::Waker() : handle_(0) {}
+Waker::~Waker() = default;
+void Waker::wake() {}
+Waker::Woken Waker::wait(Socket, uint32_t timeout_ms) {
+    sleep_ms(timeout_ms);
+    return Woken::timeout;
 }
 
 Semaphore::Semaphore() : handle_(new bool(true)) { ++the_world.live_semaphores; }

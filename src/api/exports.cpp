@@ -5,7 +5,6 @@
 // exception that may leave an exported function is std::bad_alloc from a
 // connect function, when no memory could be had for a link or its threads.
 #include <memory>
-#include <new>
 
 #include "api/slot_table.h"
 #include "codec/codec.h"
@@ -56,12 +55,9 @@ KVN_API void KVN_CALL kvn_send_message(int32_t slot, const kvn_message *message)
     if (connection == nullptr || message == nullptr) return;
     MsgText text;
     encode_message(*message, text);
-    try {
-        connection->queue_for_sending(text);
-    } catch (const std::bad_alloc &) {
-        // No exception may cross into a C caller: with no memory for it,
-        // the message is dropped, as the header says.
-    }
+    // No exception may cross into a C caller: with no memory for it, the
+    // message is dropped, as the header says.
+    connection->queue_for_sending(text);
 }
 
 KVN_API int32_t KVN_CALL kvn_socket_connect(int32_t slot, const char *host, kvn_window_handle window,

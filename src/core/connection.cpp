@@ -1,17 +1,16 @@
 // connection.cpp - the host's ends of a link's queues, and the arrival and loss notifications.
 #include "core/connection.h"
 
-#include <new>
-
 #include "codec/codec.h"
 #include "core/link_life.h"
 #include "platform/platform.h"
 
 namespace kvn {
 
-void CConnection::queue_for_sending(const MsgText &text) {
-    send_queue_.push(text);
+bool CConnection::queue_for_sending(const MsgText &text) {
+    if (!send_queue_.push(text)) return false;
     life().text_queued();
+    return true;
 }
 
 bool CConnection::take_received(MsgText &text) {
@@ -24,12 +23,9 @@ bool CConnection::on_own_thread() const { return life().on_own_thread(); }
 
 bool CConnection::deliver(const MsgText &text) {
     const int32_t type = classify_message(text.chars);
-    try {
-        receive_queue_.push(text);
-    } catch (const std::bad_alloc &) {
-        // A worker thread must not end the process: the text waits.
-        return false;
-    }
+    // Without memory the text waits with the receiver: nothing is thrown on
+    // a worker thread, where no one could catch it.
+    if (!receive_queue_.push(text)) return false;
     notify(static_cast<uintptr_t>(type));
     return true;
 }

@@ -59,8 +59,8 @@ public:
     void stop_notifying() { silenced_ = true; }
 
     // The host's ends of the queues: kvn_send_message and kvn_receive_message.
-    // queue_for_sending throws std::bad_alloc when no memory can be had.
-    void queue_for_sending(const MsgText &text);
+    // queue_for_sending is false, with nothing queued, when no memory can be had.
+    bool queue_for_sending(const MsgText &text);
     bool take_received(MsgText &text);
     // Whether the calling thread is one of the link's own, as when the
     // host's callback calls back into the library.

@@ -23,6 +23,22 @@ bool start_thread(void (*entry)(void *), void *argument);
 // thread; never 0.
 uint64_t current_thread_id();
 
+// A plain lock that never allocates and never throws, even on its first use
+// (threads_<system>.cpp): a thread out of memory can still take it.
+class Lock {
+public:
+    Lock() noexcept;
+    ~Lock();
+    Lock(const Lock &) = delete;
+    Lock &operator=(const Lock &) = delete;
+
+    void lock() noexcept;
+    void unlock() noexcept;
+
+private:
+    alignas(8) unsigned char storage_[64];
+};
+
 // A semaphore of initial and maximum count 1.
 class Semaphore {
 public:

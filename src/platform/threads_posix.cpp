@@ -53,6 +53,13 @@ bool start_thread(void (*entry)(void *), void *argument) {
     return true;
 }
 
+static_assert(sizeof(pthread_mutex_t) <= 64 && alignof(pthread_mutex_t) <= 8, "Lock's storage holds a mutex");
+
+Lock::Lock() noexcept { new (storage_) pthread_mutex_t(PTHREAD_MUTEX_INITIALIZER); }
+Lock::~Lock() { pthread_mutex_destroy(reinterpret_cast<pthread_mutex_t *>(storage_)); }
+void Lock::lock() noexcept { pthread_mutex_lock(reinterpret_cast<pthread_mutex_t *>(storage_)); }
+void Lock::unlock() noexcept { pthread_mutex_unlock(reinterpret_cast<pthread_mutex_t *>(storage_)); }
+
 uint64_t current_thread_id() { return static_cast<uint64_t>(pthread_self()); }
 
 Semaphore::Semaphore() : handle_(new BinarySemaphore) {}

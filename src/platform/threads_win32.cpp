@@ -38,6 +38,15 @@ bool start_thread(void (*entry)(void *), void *argument) {
     return true;
 }
 
+// A slim reader/writer lock: nothing to allocate on first use, unlike the
+// thread library's mutexes, and nothing to free.
+static_assert(sizeof(SRWLOCK) <= 64 && alignof(SRWLOCK) <= 8, "Lock's storage holds an SRW lock");
+
+Lock::Lock() noexcept { InitializeSRWLock(reinterpret_cast<SRWLOCK *>(storage_)); }
+Lock::~Lock() = default;
+void Lock::lock() noexcept { AcquireSRWLockExclusive(reinterpret_cast<SRWLOCK *>(storage_)); }
+void Lock::unlock() noexcept { ReleaseSRWLockExclusive(reinterpret_cast<SRWLOCK *>(storage_)); }
+
 uint64_t current_thread_id() { return GetCurrentThreadId(); }
 
 Semaphore::Semaphore() : handle_(CreateSemaphoreA(nullptr, 1, 1, nullptr)) {

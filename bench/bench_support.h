@@ -47,25 +47,38 @@ public:
 
     // Waits for the next notification; false after the time-out.
     bool next(uintptr_t &wparam, std::chrono::milliseconds limit = std::chrono::seconds(30)) {
+        Clock::time_point posted;
+        return next(wparam, posted, limit);
+    }
+
+    // The same, also telling when the library posted it (read as post was called).
+    bool next(uintptr_t &wparam, Clock::time_point &posted, std::chrono::milliseconds limit) {
         std::unique_lock<std::mutex> guard(lock_);
         if (!changed_.wait_for(guard, limit, [&] { return !events_.empty(); })) return false;
-        wparam = events_.front();
+        wparam = events_.front().wparam;
+        posted = events_.front().posted;
         events_.pop_front();
         return true;
     }
 
 private:
+    struct Event {
+        uintptr_t wparam;
+        Clock::time_point posted;
+    };
+
     static void post(kvn_window *self, uint32_t, uintptr_t wparam, intptr_t) {
+        const Clock::time_point now = Clock::now();
         auto *me = static_cast<Inbox *>(self->context);
         std::lock_guard<std::mutex> guard(me->lock_);
-        me->events_.push_back(wparam);
+        me->events_.push_back({wparam, now});
         me->changed_.notify_one();
     }
 
     kvn_window window_{};
     std::mutex lock_;
     std::condition_variable changed_;
-    std::deque<uintptr_t> events_;
+    std::deque<Event> events_;
 };
 
 } // namespace bench

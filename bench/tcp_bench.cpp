@@ -1,7 +1,11 @@
-// tcp_bench.cpp - what a TCP link costs its host: throughput against a plain-socket
-// floor, latency, idle CPU, teardown times and per-link footprint, in one run.
+// tcp_bench.cpp - what a TCP link costs its host, each figure beside a plain-socket
+// floor from the same run: one-way latency, throughput with the host fetching as it
+// is told, idle CPU, teardown times and per-link footprint.
 //
-//   tcp_bench [messages per round] [rounds]
+//   tcp_bench [messages per round] [rounds] [seconds a library round may take]
+//
+// A count of 0 skips the throughput rows; KVN_BENCH_THROUGHPUT_ONLY=1 skips the rest.
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -45,24 +49,41 @@ void report_footprint(uint16_t port) {
     }
 }
 
+// The system's load averages, to go with the figures.
+std::string load_average() {
+    std::ifstream file("/proc/loadavg");
+    std::string one, five, fifteen;
+    file >> one >> five >> fifteen;
+    return one + " " + five + " " + fifteen;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
-    const int count = argc > 1 ? std::atoi(argv[1]) : 200000;
-    const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
+    ThroughputRun run;
+    if (argc > 1) run.count = std::atoi(argv[1]);
+    if (argc > 2) run.rounds = std::max(1, std::atoi(argv[2]));
+    if (argc > 3) run.limit_s = std::max(1, std::atoi(argv[3]));
+    const int latency_samples = 30;
     const uint16_t base = 29500;
-    std::printf("| measure | library | floor / model | ratio | notes |\n|---|---|---|---|---|\n");
-    const std::string move_wire = "M0015322800", chat_wire = "C" + std::string(125, 'c');
+    std::printf("load average at the start: %s\n\n", load_average().c_str());
+    std::printf("| measure | library | floor | ratio | notes |\n|---|---|---|---|---|\n");
+    std::fflush(stdout);
+    const bool throughput_only = std::getenv("KVN_BENCH_THROUGHPUT_ONLY") != nullptr;
     uint16_t port = base;
+    if (!throughput_only) {
+        report_link_latency_and_idle(port, latency_samples);
+        report_half_latencies(static_cast<uint16_t>(port + 10), latency_samples);
+        report_footprint(static_cast<uint16_t>(port + 20));
+    }
+    port = static_cast<uint16_t>(port + 30);
+    const std::string move_wire = "M0015322800", chat_wire = "C" + std::string(125, 'c');
     for (const Placement where : {Placement::threads, Placement::processes}) {
-        report_throughput("move (11 chars)", where, port, move_message(15), move_wire, count, rounds);
-        report_throughput("chat (126 chars)", where, static_cast<uint16_t>(port + 50), chat_message(), chat_wire, count,
-                          rounds);
+        if (run.count <= 0) break;
+        report_throughput("move (11 chars)", where, port, move_message(15), move_wire, run);
+        report_throughput("chat (126 chars)", where, static_cast<uint16_t>(port + 50), chat_message(), chat_wire, run);
         port = static_cast<uint16_t>(port + 100);
     }
-    if (std::getenv("KVN_BENCH_THROUGHPUT_ONLY") != nullptr) return 0;
-    report_link_latency_and_idle(port, 50);
-    report_half_latencies(static_cast<uint16_t>(port + 10), 50);
-    report_footprint(static_cast<uint16_t>(port + 20));
+    std::printf("\nload average at the end: %s\n", load_average().c_str());
     return 0;
 }

@@ -5,11 +5,14 @@
 
 namespace bench {
 
-// One message at a time between two library links, then the idle CPU over
+// One move at a time from library to library (kvn_send_message to the peer's
+// notification), sample by sample in turn with the floor: the same frame over
+// a plain socket pair whose reader is blocked in recv.  Then the idle CPU over
 // ten seconds, the time kvn_disconnect takes and the peer's time to wParam 100.
+// Uses port and port + 1.
 void report_link_latency_and_idle(uint16_t port, int samples);
 
-// Each half of the trip apart, against a plain socket: kvn_send_message to the
+// Each half of the trip apart, against a plain peer: kvn_send_message to the
 // bytes arriving, and the bytes being sent to the notification.
 void report_half_latencies(uint16_t port, int samples);
 

@@ -76,9 +76,10 @@
  * the notifications of a disconnected slot.  Otherwise an old wparam 100 would
  * seem to end the new link.
  *
- * Out of memory: when the system has no memory or no thread left for a new
- * link, the connect function fails with the C++ runtime's allocation failure
- * (std::bad_alloc) and leaves the slot as it was.  kvn_send_message throws
+ * Out of memory: when the system has no memory for a new link, the connect
+ * function fails with the C++ runtime's allocation failure (std::bad_alloc)
+ * and leaves the slot as it was; when it has no thread for the link's
+ * workers, the connect function returns KVN_NO_THREAD.  kvn_send_message throws
  * nothing: with no memory to queue it, the message is dropped.  No other
  * exception leaves the library, and the library's own threads never end the
  * process.
@@ -152,6 +153,8 @@ extern "C" {
 #define KVN_ACCEPT_KEEPALIVE (-7) /* server: keep-alive on the accepted link */
 #define KVN_UNUSABLE      (-10)   /* TCP: host name not found (or no address of that
                                      family) or network start-up failed */
+#define KVN_NO_THREAD     (-11)   /* any: the system had no thread (or no handle to
+                                     wait on) for the link's workers */
 #define KVN_BAD_SLOT     (-100)   /* slot is not 0, 1 or 2 */
 
 /* Which side a connect result came from: the same code means different
@@ -184,6 +187,7 @@ static inline const char *kvn_connect_result_text(int32_t result, kvn_connect_ro
     case KVN_ACCEPT_KEEPALIVE: return server ? "no keep-alive on the accepted link" : unexpected;
     case KVN_UNUSABLE:
         return serial ? unexpected : server ? "network unusable" : "host name not found or network unusable";
+    case KVN_NO_THREAD: return "no thread for the link";
     case KVN_BAD_SLOT: return "the slot is not 0, 1 or 2";
     default: return unexpected;
     }

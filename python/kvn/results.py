@@ -14,6 +14,7 @@ KEEPALIVE_OR_LISTEN = -5
 ACCEPT_FAILED = -6
 ACCEPT_KEEPALIVE = -7
 UNUSABLE = -10
+NO_THREAD = -11
 BAD_SLOT = -100
 
 CLIENT, SERVER, SERIAL = "client", "server", "serial"
@@ -30,6 +31,7 @@ _TEXTS = {
     ACCEPT_FAILED: (_UNKNOWN, "accept failed", "the port refused its event mask"),
     ACCEPT_KEEPALIVE: (_UNKNOWN, "no keep-alive on the accepted link", _UNKNOWN),
     UNUSABLE: ("host name not found or network unusable", "network unusable", _UNKNOWN),
+    NO_THREAD: ("no thread for the link",) * 3,
     BAD_SLOT: ("the slot is not 0, 1 or 2",) * 3,
 }
 

@@ -20,7 +20,7 @@ using timing::close_guard_wait_ms;
 constexpr size_t resume_level = CConnection::received_limit - CConnection::received_limit / 4;
 } // namespace
 
-void CLinkLife::start(Worker sender, Worker receiver) {
+bool CLinkLife::start(Worker sender, Worker receiver) {
     stop_flag_ = 0;
     finishing_ = false;
     lost_ = false;
@@ -29,19 +29,23 @@ void CLinkLife::start(Worker sender, Worker receiver) {
     teardown_owed_ = false;
     sender_idle_ = false;
     receiver_held_ = false;
-    // Nothing runs yet if these throw.
-    sender_waker_ = std::make_unique<Waker>();
-    receiver_waker_ = std::make_unique<Waker>();
+    try {
+        sender_waker_ = std::make_unique<Waker>();
+        receiver_waker_ = std::make_unique<Waker>();
+    } catch (const std::bad_alloc &) {
+        return false; // nothing runs yet
+    }
     workers_running_ = 2;
     if (!start_one(sender, sender_semaphore_)) {
         sender_semaphore_.reset();
-        throw std::bad_alloc();
+        return false;
     }
     if (!start_one(receiver, receiver_semaphore_)) {
         workers_running_ = 1;
         stop_workers(); // the sender alone must not go on
-        throw std::bad_alloc();
+        return false;
     }
+    return true;
 }
 
 bool CLinkLife::start_one(Worker entry, std::unique_ptr<Semaphore> &held_for_it) {

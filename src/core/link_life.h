@@ -37,9 +37,9 @@ public:
     CLinkLife &operator=(const CLinkLife &) = delete;
 
     // Starts both workers with the link as their argument, or none: when a
-    // semaphore or a thread cannot be had it stops what it started and
-    // throws std::bad_alloc, so the connect function fails as out of memory.
-    void start(Worker sender, Worker receiver);
+    // thread, or a handle to wait on, cannot be had it stops what it started
+    // and returns false, and the connect function fails with KVN_NO_THREAD.
+    bool start(Worker sender, Worker receiver);
 
     // ---- for the workers ----------------------------------------------------
 

@@ -155,7 +155,7 @@ enum class SerialOpen {
     cannot_read_settings,
     cannot_apply_settings,
     cannot_set_timeouts,
-    cannot_finish_setup, // Windows: the event mask; POSIX: dropping bytes from before
+    cannot_finish_setup, // the event mask (Windows), or dropping bytes from before
 };
 
 // Opens COM<number> exclusively at 9600 8N1 without flow control, reads that

@@ -14,6 +14,16 @@ constexpr DWORD failure_pause_ms = kvn::timing::serial_io_window_ms;
 
 HANDLE as_handle(Port port) { return reinterpret_cast<HANDLE>(port); }
 
+// A line error (framing, overrun, a break) stops every read and write of a
+// port whose abort-on-error flag the system set, until it is cleared; then
+// the failed read or write is simply tried again, as after a time-out.
+void recover(Port port) {
+    DWORD errors = 0;
+    COMSTAT status{};
+    ClearCommError(as_handle(port), &errors, &status);
+    Sleep(failure_pause_ms);
+}
+
 SerialOpen give_up(HANDLE port, SerialOpen outcome) {
     CloseHandle(port);
     return outcome;
@@ -50,6 +60,10 @@ SerialOpen serial_open(int32_t number, Port &port) {
     COMMTIMEOUTS timeouts{MAXDWORD, 100, 100, 100, 100};
     if (!SetCommTimeouts(handle, &timeouts)) return give_up(handle, SerialOpen::cannot_set_timeouts);
     if (!SetCommMask(handle, EV_RXCHAR)) return give_up(handle, SerialOpen::cannot_finish_setup);
+    // What an earlier link left on the line (a start marker whose exchange a
+    // disconnect abandoned, say) would be taken for the peer's and echoed.
+    if (!PurgeComm(handle, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR))
+        return give_up(handle, SerialOpen::cannot_finish_setup);
 
     port = reinterpret_cast<Port>(handle);
     return SerialOpen::opened;
@@ -59,7 +73,7 @@ bool serial_read_byte(Port port, uint8_t &byte, uint32_t &count) {
     DWORD moved = 0;
     const bool ok = ReadFile(as_handle(port), &byte, 1, &moved, nullptr) != 0;
     count = ok ? static_cast<uint32_t>(moved) : 0;
-    if (!ok) Sleep(failure_pause_ms);
+    if (!ok) recover(port);
     return ok;
 }
 
@@ -67,7 +81,7 @@ bool serial_write_byte(Port port, uint8_t byte, uint32_t &count) {
     DWORD moved = 0;
     const bool ok = WriteFile(as_handle(port), &byte, 1, &moved, nullptr) != 0;
     count = ok ? static_cast<uint32_t>(moved) : 0;
-    if (!ok) Sleep(failure_pause_ms);
+    if (!ok) recover(port);
     return ok;
 }
 

@@ -1,9 +1,6 @@
 // threads_win32.cpp - sleeps, detached threads and semaphores on Windows.
 #include "platform/win32_headers.h"
 
-#include <process.h>
-
-#include <memory>
 #include <new>
 
 #include "platform/platform.h"
@@ -17,24 +14,34 @@ namespace {
 struct ThreadStart {
     void (*entry)(void *);
     void *argument;
+    HMODULE module; // held by the thread for its whole life
 };
 
-unsigned __stdcall run_thread(void *raw) {
-    std::unique_ptr<ThreadStart> start(static_cast<ThreadStart *>(raw));
-    start->entry(start->argument);
-    return 0;
+DWORD WINAPI run_thread(void *raw) {
+    const ThreadStart start = *static_cast<ThreadStart *>(raw);
+    delete static_cast<ThreadStart *>(raw);
+    start.entry(start.argument);
+    // Lets go of the module and ends the thread in one system call, so no
+    // code of this module runs after it: a host may unload the library the
+    // moment kvn_disconnect has returned, while this thread is still on its
+    // way out.
+    FreeLibraryAndExitThread(start.module, 0);
 }
 
 } // namespace
 
 bool start_thread(void (*entry)(void *), void *argument) {
-    std::unique_ptr<ThreadStart> start(new (std::nothrow) ThreadStart{entry, argument});
-    if (!start) return false;
-    // The runtime's own thread start, so the C runtime is set up for the thread.
-    const uintptr_t thread = _beginthreadex(nullptr, 0, run_thread, start.get(), 0, nullptr);
-    if (thread == 0) return false;
-    start.release();                               // now owned by the new thread
-    CloseHandle(reinterpret_cast<HANDLE>(thread)); // detached: nobody joins it
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&run_thread), &module))
+        return false;
+    auto *start = new (std::nothrow) ThreadStart{entry, argument, module};
+    const HANDLE thread = start == nullptr ? nullptr : CreateThread(nullptr, 0, run_thread, start, 0, nullptr);
+    if (thread == nullptr) {
+        delete start;
+        FreeLibrary(module);
+        return false;
+    }
+    CloseHandle(thread); // detached: nobody joins it
     return true;
 }
 

@@ -45,14 +45,18 @@ int32_t CConnNulmodem::open() {
     // Nothing runs on the queues yet, so clearing them cannot race a worker.
     empty_queues();
     set_open(true);
+    bool started = false;
     try {
         line_semaphore_ = std::make_unique<Semaphore>();
-        life_.start(sender_thread, receiver_thread);
+        started = life_.start(sender_thread, receiver_thread);
     } catch (const std::bad_alloc &) {
+        started = false;
+    }
+    if (!started) {
         set_open(false);
         line_semaphore_.reset();
         release_link();
-        throw; // out of memory leaves the connect function, the slot untouched
+        return KVN_NO_THREAD; // the slot stays untouched
     }
     return KVN_OK;
 }

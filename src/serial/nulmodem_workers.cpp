@@ -44,6 +44,10 @@ uint8_t CConnNulmodem::receive_byte() {
     uint32_t count = 0;
     if (!serial_read_byte(port_handle_, byte, count) || count != 1 || byte == 0) return nothing_read;
     if (told_to_stop()) return stopping;
+    // An echoed end marker tells the peer its message arrived; once the host
+    // is disconnecting, it would be dropped.  Unanswered, the peer's sender
+    // keeps it and sends it again later, as towards a busy line.
+    if (byte == end_marker && life_.finishing()) return stopping;
     count = 0;
     if (!serial_write_byte(port_handle_, byte, count) || count != 1) return stopping;
     // 0xFF comes back as nothing_read too: it is echoed but never stored.
@@ -143,10 +147,10 @@ void CConnNulmodem::run_receiver() {
     collection.clear();
     while (!told_to_stop()) {
         sleep_ms(timing::poll_interval_ms);
-        // With the host this far behind, no new message is begun: the
-        // peer's start marker waits unanswered, and its sender tries again
-        // as it does towards a busy line.  A disconnect drops them all anyway.
-        if (receive_queue_full() && !life_.finishing()) continue;
+        // With the host this far behind, or disconnecting, no new message is
+        // begun: the peer's start marker waits unanswered, and its sender
+        // tries again as it does towards a busy line.
+        if (receive_queue_full() || life_.finishing()) continue;
         line_semaphore_->take(Semaphore::forever);
         // Anything but a start marker has been echoed by now and is dropped.
         const bool message_begins = receive_byte() == start_marker;

@@ -2,7 +2,6 @@
 #include "tcp/conn_socket.h"
 
 #include <cstring>
-#include <new>
 
 #include "core/timing.h"
 #include "kvn.h"
@@ -45,13 +44,11 @@ int32_t CConnSocket::open() {
     if (result != KVN_OK) return result;
 
     set_open(true);
-    try {
-        life_.start(sender_thread, receiver_thread);
-    } catch (const std::bad_alloc &) {
+    if (!life_.start(sender_thread, receiver_thread)) {
         set_open(false);
         socket_close(link_socket_);
         link_socket_ = invalid_socket;
-        throw; // out of memory leaves the connect function, the slot untouched
+        return KVN_NO_THREAD; // the slot stays untouched
     }
     return KVN_OK;
 }

@@ -96,6 +96,30 @@ void cycles_keep_handles(const Api &api, HWND window, int32_t port_a, int32_t po
     check(after == before, what);
 }
 
+// A start marker left on the cable by an exchange that a disconnect abandoned
+// must not be taken for the peer's by the next link: both would echo it back
+// and forth for ever.
+void stray_start_marker_is_dropped(const Api &api, HWND window, int32_t port_a, int32_t port_b) {
+    char name[16];
+    std::snprintf(name, sizeof name, "COM%d", static_cast<int>(port_a));
+    const HANDLE raw = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    check(raw != INVALID_HANDLE_VALUE, "the first port opens without the library");
+    if (raw == INVALID_HANDLE_VALUE) return;
+    const unsigned char start_marker = 0xD3;
+    DWORD written = 0;
+    check(WriteFile(raw, &start_marker, 1, &written, nullptr) && written == 1, "a stray start marker is written");
+    CloseHandle(raw);
+    Sleep(200); // on its way across the cable to the second port
+    if (!open_both(api, window, port_a, port_b)) return;
+    for (int32_t type : {KVN_MOVE, KVN_CHAT}) {
+        exchange(api, window, 0, type, message_b);
+        exchange(api, window, 1, type, message_a);
+    }
+    nothing_left_over(api, window, "after a stray start marker");
+    api.disconnect(0);
+    api.disconnect(1);
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -144,6 +168,7 @@ int main(int argc, char **argv) {
     api.disconnect(1); // a free slot: nothing happens
 
     cycles_keep_handles(api, window, port_a, port_b, absent);
+    stray_start_marker_is_dropped(api, window, port_a, port_b);
     check(threads_back_to(threads_before), "no library thread left running after the cycles");
 
     DestroyWindow(window);

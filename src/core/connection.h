@@ -39,14 +39,19 @@ public:
 
     // Takes a fully built received text: queues a copy, then tells the host.
     // false, with nothing queued or posted, when no memory could be had for
-    // it; the receiver then keeps it and tries again later.
+    // it; the receiver then keeps it and tries again later.  A notification
+    // the system refuses (Windows: the host thread's posted-message queue is
+    // full) is owed, and posted again, in order, by retry_owed().
     bool deliver(const MsgText &text);
-    // Posts (window, message, wparam, slot); nothing when the window is null
-    // or the host has begun to disconnect.  While the creator holds them
-    // back, it waits until they are let through.
-    void notify(uintptr_t wparam) const;
-    // The host has this many texts unfetched: the receiver takes no more.
-    bool receive_queue_full() const { return receive_queue_.size() >= received_limit; }
+    // The receiving thread's retry of what is owed, oldest first.
+    void retry_owed();
+    // The teardown after a loss, once the receiver has ended: what is owed,
+    // then wParam 100, tried again until the system takes them or the host
+    // disconnects.
+    void tell_lost();
+    // The host has this many texts unfetched (or this many notifications are
+    // owed): the receiver takes no more.
+    bool receive_queue_full() const { return receive_queue_.size() >= received_limit || owed_count_ >= received_limit; }
 
     // Where arrivals and the loss are told: set by the creator before open(),
     // read-only afterwards.
@@ -82,7 +87,7 @@ protected:
 
 private:
     // A loss ends the link with drop_unsent() and set_open(false), and posts
-    // through notify(); it then frees the link with release_link().  Waiting
+    // through tell_lost(); it then frees the link with release_link().  Waiting
     // workers look at the queues through nothing_to_send() and
     // receive_queue_full().
     friend class CLinkLife;
@@ -92,6 +97,10 @@ private:
     const CLinkLife &life() const { return const_cast<CConnection *>(this)->life(); }
 
     void drop_unsent() { send_queue_.clear(); }
+    // Posts (window, message, wparam, slot); true also when there is nothing
+    // to post (a null window, or the host has begun to disconnect).  While the
+    // creator holds notifications back, it waits until they are let through.
+    bool post(uintptr_t wparam) const;
     size_t received_count() const { return receive_queue_.size(); }
     // Frees the socket or port once neither worker can touch it any more.
     virtual void release_link() = 0;
@@ -104,6 +113,11 @@ private:
     int32_t slot_number_ = 0;
     std::atomic<bool> notifications_held_{false};
     std::atomic<bool> silenced_{false};
+    // Notifications the system refused, in order: only the receiving thread
+    // touches them, and after it the teardown that waited for its end.
+    uint8_t owed_[received_limit] = {};
+    size_t owed_first_ = 0;
+    size_t owed_count_ = 0;
 };
 
 } // namespace kvn

@@ -145,7 +145,7 @@ void CLinkLife::link_lost(void *raw) {
         // fetchable, and its notification was posted before the one below.
         link.drop_unsent();
         link.set_open(false);
-        link.notify(connection_lost_code);
+        link.tell_lost();
         life.teardown_thread_ = 0;
     }
     --life.loss_threads_; // the last touch: the link may be destroyed from here on

@@ -4,9 +4,10 @@
 
 namespace kvn::platform {
 
-void post_notification(void *window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
+bool post_notification(void *window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
     auto *target = static_cast<kvn_window *>(window);
     if (target != nullptr && target->post != nullptr) target->post(target, message, wparam, lparam);
+    return true; // the callback has no outcome
 }
 
 } // namespace kvn::platform

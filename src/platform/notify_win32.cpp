@@ -5,8 +5,9 @@
 
 namespace kvn::platform {
 
-void post_notification(void *window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
-    PostMessageA(static_cast<HWND>(window), message, static_cast<WPARAM>(wparam), static_cast<LPARAM>(lparam));
+bool post_notification(void *window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
+    return PostMessageA(static_cast<HWND>(window), message, static_cast<WPARAM>(wparam), static_cast<LPARAM>(lparam)) !=
+           0;
 }
 
 } // namespace kvn::platform

@@ -93,8 +93,9 @@ private:
 
 // ---- notifications (notify_<system>.cpp) ------------------------------------
 
-// Asynchronous post to the host's notification target; the outcome is ignored.
-void post_notification(void *window, uint32_t message, uintptr_t wparam, intptr_t lparam);
+// Asynchronous post to the host's notification target; false when the system
+// refused it (Windows: the thread's posted-message queue is full).
+bool post_notification(void *window, uint32_t message, uintptr_t wparam, intptr_t lparam);
 
 // ---- sockets ----------------------------------------------------------------
 

@@ -147,6 +147,7 @@ void CConnNulmodem::run_receiver() {
     collection.clear();
     while (!told_to_stop()) {
         sleep_ms(timing::poll_interval_ms);
+        retry_owed();
         // With the host this far behind, or disconnecting, no new message is
         // begun: the peer's start marker waits unanswered, and its sender
         // tries again as it does towards a busy line.

@@ -71,6 +71,7 @@ void CConnSocket::run_receiver() {
         // the bytes do; wParam 100 follows it.  A close ends at once.
         const bool last_pass = life_.stopping();
         if (last_pass && (!life_.was_lost() || life_.finishing() || last_reads-- == 0)) break;
+        retry_owed();
         // Once the host is disconnecting, arrivals are read (so that the
         // close is not a reset) but no longer queued or notified.
         const bool closing = life_.finishing();

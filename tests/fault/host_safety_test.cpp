@@ -7,11 +7,18 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
 #include <thread>
+
+#ifndef _WIN32
+#  include <sys/resource.h>
+#  include <sys/wait.h>
+#  include <unistd.h>
+#endif
 
 #include "support/links.h"
 #include "support/test_system.h"
@@ -140,6 +147,41 @@ TEST_F(HostSafety, TheFirstArrivalCanBeFetchedFromItsOwnNotification) {
         EXPECT_EQ(w.first_fetched, KVN_BACK_ACCEPT) << "round " << round;
         kvn_disconnect(2);
     }
+}
+
+TEST_F(HostSafety, NoThreadForTheLinkIsAResultCodeNotAnException) {
+#  if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a sanitizer's shadow memory does not fit under a tight address-space limit";
+#  else
+    RawPeer peer;
+    const uint16_t port = free_port();
+    ASSERT_TRUE(peer.listen(Family::ipv4, port));
+    // In a child whose address space has room for small allocations but
+    // none for a thread's stack, so only the workers' start can fail.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        long pages = 0;
+        if (std::FILE *statm = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
+            std::fclose(statm);
+        }
+        const rlim_t room = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (2u << 20);
+        const rlimit limit{room, room};
+        if (pages == 0 || setrlimit(RLIMIT_AS, &limit) != 0) _exit(2);
+        int32_t result = 1;
+        try {
+            result = kvn_socket_connect_ex(0, "127.0.0.1", nullptr, 0, port);
+        } catch (...) {
+            _exit(3);
+        }
+        _exit(result == KVN_NO_THREAD ? 0 : 4);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "2: no limit set, 3: an exception, 4: another result";
+#  endif
 }
 
 #endif

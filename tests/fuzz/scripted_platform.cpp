@@ -76,8 +76,9 @@ bool Semaphore::take(uint32_t timeout_ms) {
 
 void Semaphore::give() { *static_cast<bool *>(handle_) = true; }
 
-void post_notification(void *window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
+bool post_notification(void *window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
     the_world.posts.push_back({window, message, wparam, lparam});
+    return true;
 }
 
 SerialOpen serial_open(int32_t number, Port &port) {

@@ -121,9 +121,11 @@ int main(int argc, char **argv) {
         return 1;
     }
 
-    /* -3: nobody listens yet; try again for up to 30 s. */
+    /* -3: nobody listens yet; try again for up to 30 s by the clock (a
+     * refused connect itself can take a second or two on Windows). */
     int32_t r = KVN_CONNECT_FAILED;
-    for (int tries = 0; r == KVN_CONNECT_FAILED && tries < 150; tries++) {
+    const DWORD started = GetTickCount();
+    while (r == KVN_CONNECT_FAILED && GetTickCount() - started < 30000) {
         r = kvn.connect(0, host, window, WM_KVN, port);
         if (r == KVN_CONNECT_FAILED) Sleep(200);
     }

@@ -19,6 +19,7 @@
 
 #include "bench_support.h"
 #include "core/timing.h"
+#include "platform/platform.h"
 #include "serial/pty_ports.h"
 
 using namespace bench;
@@ -37,7 +38,7 @@ constexpr double byte_ms = 10.0 / 9600.0 * 1000.0;
 // The library's fixed cycle times, in ms, that the model is built from.
 constexpr double sender_poll_ms = kvn::timing::poll_interval_ms;
 constexpr double receiver_pause_ms = kvn::timing::poll_interval_ms;
-constexpr double receiver_read_ms = kvn::timing::serial_io_window_ms;
+constexpr double receiver_read_ms = kvn::platform::serial_io_window_ms;
 
 [[noreturn]] void fail(const char *what) {
     std::fprintf(stderr, "serial_bench: %s\n", what);

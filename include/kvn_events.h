@@ -21,8 +21,11 @@
  *   a poll()/select() loop; take them with kvn_events_take().
  * - One kvn_events may serve all three slots: e.slot says which one.
  * - The queue grows as needed (the library holds back a peer that floods, so
- *   it stays small); if memory runs out, post counts the event in `lost`
- *   instead of blocking.
+ *   it stays small); if memory runs out, post counts the event in
+ *   kvn_events_lost() instead of blocking.  Room for a wParam 100 of each
+ *   slot is always kept, so a lost link is never among the dropped events.
+ * - Before connecting a slot again, kvn_events_drop_slot() removes the old
+ *   link's events still waiting, so an old wParam 100 cannot end the new link.
  *
  * Needs POSIX.1-2008: compile with -D_POSIX_C_SOURCE=200809L (or the
  * compiler's GNU mode) and link with -pthread.  Not for Windows, where the
@@ -47,6 +50,11 @@
 
 #ifdef __cplusplus
 extern "C" {
+#  define KVN_EVENTS_CAST_(type, value) static_cast<type>(value)
+#  define KVN_EVENTS_NULL_ nullptr
+#else
+#  define KVN_EVENTS_CAST_(type, value) ((type)(value))
+#  define KVN_EVENTS_NULL_ NULL
 #endif
 
 /* The message number given to the connect functions; any value will do, the
@@ -65,26 +73,32 @@ typedef struct kvn_events {
     int fds[2]; /* a pipe holding one byte while events wait */
     kvn_event *ring;
     size_t capacity, head, count;
-    unsigned long lost; /* events dropped because memory ran out (should stay 0) */
+    unsigned long lost; /* events dropped because memory ran out: read it with kvn_events_lost() */
 } kvn_events;
+
+/* Entries kept free for wParam 100, one for each slot. */
+#define KVN_EVENTS_RESERVE_ 3u
 
 /* Runs on a library thread. */
 static inline void kvn_events_post_(kvn_window *window, uint32_t message, uintptr_t wparam, intptr_t slot) {
-    kvn_events *q = (kvn_events *)window;
+    kvn_events *q = KVN_EVENTS_CAST_(kvn_events *, window->context);
     pthread_mutex_lock(&q->lock);
-    if (q->count == q->capacity) {
-        size_t grown = q->capacity ? q->capacity * 2 : 64;
-        kvn_event *ring = (kvn_event *)malloc(grown * sizeof *ring);
-        if (ring == NULL) {
+    /* An arrival keeps the reserve free; only a lost link may take it. */
+    const size_t reserve = wparam == KVN_CONNECTION_LOST ? 0 : KVN_EVENTS_RESERVE_;
+    if (q->count + 1 + reserve > q->capacity) {
+        const size_t grown = q->capacity * 2;
+        kvn_event *ring = KVN_EVENTS_CAST_(kvn_event *, malloc(grown * sizeof *ring));
+        if (ring != KVN_EVENTS_NULL_) {
+            for (size_t i = 0; i < q->count; i++) ring[i] = q->ring[(q->head + i) % q->capacity];
+            free(q->ring);
+            q->ring = ring;
+            q->capacity = grown;
+            q->head = 0;
+        } else if (reserve != 0 || q->count == q->capacity) {
             q->lost++;
             pthread_mutex_unlock(&q->lock);
             return;
-        }
-        for (size_t i = 0; i < q->count; i++) ring[i] = q->ring[(q->head + i) % q->capacity];
-        free(q->ring);
-        q->ring = ring;
-        q->capacity = grown;
-        q->head = 0;
+        } /* else a lost link, into the reserve */
     }
     kvn_event *e = &q->ring[(q->head + q->count) % q->capacity];
     e->message = message;
@@ -99,18 +113,28 @@ static inline void kvn_events_post_(kvn_window *window, uint32_t message, uintpt
     pthread_mutex_unlock(&q->lock);
 }
 
-/* 0 on success; -1 with errno set when no pipe could be made. */
+/* 0 on success; -1 with errno set when no pipe or no memory could be had. */
 static inline int kvn_events_init(kvn_events *q) {
     memset(q, 0, sizeof *q);
-    if (pipe(q->fds) != 0) return -1;
+    q->capacity = 64;
+    q->ring = KVN_EVENTS_CAST_(kvn_event *, malloc(q->capacity * sizeof *q->ring));
+    if (q->ring == KVN_EVENTS_NULL_) {
+        errno = ENOMEM;
+        return -1;
+    }
+    if (pipe(q->fds) != 0) {
+        free(q->ring);
+        return -1;
+    }
     for (int i = 0; i < 2; i++) {
         fcntl(q->fds[i], F_SETFD, FD_CLOEXEC);
         fcntl(q->fds[i], F_SETFL, fcntl(q->fds[i], F_GETFL) | O_NONBLOCK);
     }
-    int err = pthread_mutex_init(&q->lock, NULL);
+    int err = pthread_mutex_init(&q->lock, KVN_EVENTS_NULL_);
     if (err != 0) {
         close(q->fds[0]);
         close(q->fds[1]);
+        free(q->ring);
         errno = err;
         return -1;
     }
@@ -153,9 +177,10 @@ static inline int kvn_events_wait(kvn_events *q, kvn_event *out, int timeout_ms)
         int left = -1;
         if (timeout_ms >= 0) {
             clock_gettime(CLOCK_MONOTONIC, &now);
-            long spent = (long)(now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
+            long spent =
+                KVN_EVENTS_CAST_(long, now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
             if (spent >= timeout_ms) return 0;
-            left = (int)(timeout_ms - spent);
+            left = KVN_EVENTS_CAST_(int, timeout_ms - spent);
         }
         struct pollfd p;
         p.fd = q->fds[0];
@@ -165,15 +190,47 @@ static inline int kvn_events_wait(kvn_events *q, kvn_event *out, int timeout_ms)
     }
 }
 
+/* Events dropped so far because memory ran out (0 unless memory ran out). */
+static inline unsigned long kvn_events_lost(kvn_events *q) {
+    pthread_mutex_lock(&q->lock);
+    const unsigned long lost = q->lost;
+    pthread_mutex_unlock(&q->lock);
+    return lost;
+}
+
+/* Removes the events of `slot` still waiting, keeping the others in order;
+ * returns how many it removed.  Call it after kvn_disconnect(slot) and before
+ * connecting the slot again, so that nothing of the old link reaches the new. */
+static inline size_t kvn_events_drop_slot(kvn_events *q, intptr_t slot) {
+    pthread_mutex_lock(&q->lock);
+    size_t kept = 0;
+    for (size_t i = 0; i < q->count; i++) {
+        const kvn_event e = q->ring[(q->head + i) % q->capacity];
+        if (e.slot != slot) q->ring[(q->head + kept++) % q->capacity] = e;
+    }
+    const size_t dropped = q->count - kept;
+    if (dropped > 0 && kept == 0) {
+        char byte;
+        ssize_t got = read(q->fds[0], &byte, 1);
+        (void)got;
+    }
+    q->count = kept;
+    pthread_mutex_unlock(&q->lock);
+    return dropped;
+}
+
 /* Frees the queue.  Call it only after kvn_disconnect of every slot that used it. */
 static inline void kvn_events_destroy(kvn_events *q) {
     pthread_mutex_destroy(&q->lock);
     close(q->fds[0]);
     close(q->fds[1]);
     free(q->ring);
-    q->ring = NULL;
+    q->ring = KVN_EVENTS_NULL_;
     q->capacity = q->count = q->head = 0;
 }
+
+#undef KVN_EVENTS_CAST_
+#undef KVN_EVENTS_NULL_
 
 #ifdef __cplusplus
 }

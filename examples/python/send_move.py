@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """send_move.py - the C example's loopback move, from Python through ctypes.
 
-Run:  python3 send_move.py /usr/lib/libkvn.so.1 [port]
+Run:  python3 send_move.py /usr/lib/x86_64-linux-gnu/libkvn.so.1 [port]
+      (the Debian package's place on amd64; `dpkg -L libkvn1` shows it)
 Slot 0 serves, slot 1 connects to it over 127.0.0.1, slot 1 sends a move with
 two captures, slot 0 is notified, fetches it and prints it.  Exit status 0
 when the move came through unchanged.

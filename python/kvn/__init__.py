@@ -13,14 +13,14 @@ from ._version import __version__
 from .errors import ConnectError, KvnError, LibraryNotFound, LinkClosed, LinkLost, SlotBusy
 from .library import load_library
 from .link import DEFAULT_PORT, Link
-from .messages import (INITIAL_POSITION, BackAccept, BackRequest, Chat, GameAccept, GameEnd, GameRequest,
+from .messages import (INITIAL_POSITION, BackAccept, BackRequest, Chat, GameAccept, GameEnd, GameRequest, Kind,
                        Message, Move, UnknownMessage)
-from .results import result_text
+from .results import Role, result_text
 
 Accept = GameAccept  # the shorter name of the same class
 
 __all__ = [
-    "__version__", "Link", "DEFAULT_PORT", "load_library", "result_text",
+    "__version__", "Link", "DEFAULT_PORT", "load_library", "result_text", "Kind", "Role",
     "Message", "GameRequest", "GameAccept", "Accept", "Move", "GameEnd", "Chat", "BackRequest", "BackAccept",
     "UnknownMessage", "INITIAL_POSITION",
     "KvnError", "LibraryNotFound", "ConnectError", "SlotBusy", "LinkLost", "LinkClosed",

@@ -35,26 +35,35 @@ class Link:
     threads and turned into messages by receive()."""
 
     def __init__(self, slot: Optional[int]) -> None:
-        """Takes a slot; the class methods below then open the link in it."""
+        """Prepares a link for `slot` (None: the first free one); the class
+        methods below take the slot and open the link in it, so a Link that
+        was never opened holds no slot."""
         if IS_WINDOWS:
             raise NotImplementedError(
                 "kvn for Python opens links only where the library notifies through a callback; "
                 "on Windows it posts window messages, which this package does not receive yet")
+        if slot is not None and (not isinstance(slot, int) or not 0 <= slot < slots.SLOT_COUNT):
+            raise ValueError(f"slot must be 0, 1 or 2, not {slot!r}")
         self._lib = load_library()
         self._inbox = Inbox()
         self._calls = threading.Lock()  # one library call for this slot at a time
         self._closed = True  # until the link is open
-        self.slot = slots.reserve(slot, self)
+        self._wanted = slot
+        self.slot = slot
 
     # --- opening ----------------------------------------------------------------
 
     def _open(self, role: str, attempt: Callable[[], int], again: Callable[[int], bool]) -> Link:
+        self.slot = slots.reserve(self._wanted, self)
         try:
             while True:
                 code = attempt()
                 if code == OK or not again(code):
                     break
         except BaseException:
+            # A Ctrl-C may come just after the library opened the link: end
+            # it, or its threads would call back into a collected callback.
+            self._lib.kvn_disconnect(self.slot)
             slots.release(self.slot)
             raise
         if code != OK:
@@ -121,7 +130,7 @@ class Link:
         return self._closed
 
     def send(self, message: Message) -> None:
-        """Queues `message`; the library sends it within about 100 ms."""
+        """Queues `message`; the library sends it at once."""
         record = to_record(message)
         with self._calls:
             if self._closed:
@@ -190,9 +199,17 @@ class Link:
         return f"<kvn.Link slot {self.slot} {state}>"
 
 
-@atexit.register
 def _disconnect_all() -> None:
     # The library's threads must not call into an interpreter that is shutting down.
     for holder in slots.holders():
         if isinstance(holder, Link):
             holder.disconnect()
+
+
+# Before the interpreter waits for its threads, where it can: a thread that
+# iterates a link then sees it closed and ends, instead of keeping the process
+# alive.  atexit runs only after those threads have ended.
+_early_exit_hook = getattr(threading, "_register_atexit", None)
+if _early_exit_hook is not None:
+    _early_exit_hook(_disconnect_all)
+atexit.register(_disconnect_all)

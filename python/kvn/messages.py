@@ -11,12 +11,26 @@ meanings: what a code or a time means is for the two programs to agree on.
 from __future__ import annotations
 
 from dataclasses import dataclass, field
+from enum import IntEnum
 from typing import ClassVar, List, Union
 
 from .record import CHAT_SIZE, MAX_CAPTURES, NAME_SIZE, SQUARE_COUNT, MessageRecord
 
+
 # Type codes: kvn_message.type and the notification's wparam (KVN_NONE .. KVN_BACK_ACCEPT).
-NONE, GAME_REQUEST, GAME_ACCEPT, MOVE, GAME_END, CHAT, BACK_REQUEST, BACK_ACCEPT = range(8)
+class Kind(IntEnum):
+    """The type codes of kvn.h; each compares equal to its int."""
+    NONE = 0
+    GAME_REQUEST = 1
+    GAME_ACCEPT = 2
+    MOVE = 3
+    GAME_END = 4
+    CHAT = 5
+    BACK_REQUEST = 6
+    BACK_ACCEPT = 7
+
+
+NONE, GAME_REQUEST, GAME_ACCEPT, MOVE, GAME_END, CHAT, BACK_REQUEST, BACK_ACCEPT = tuple(Kind)
 
 # Squares 1..20 black men, 21..30 empty, 31..50 white men; travels in a short form with 'W' to move.
 INITIAL_POSITION = "z" * 20 + "e" * 10 + "w" * 20

@@ -64,11 +64,22 @@ class MessageRecord(ctypes.Structure):
     _fields_ = [("type", c_int32), ("u", Payload)]
 
 
-# The same offsets that kvn.h checks at compile time.
-_U = MessageRecord.u.offset
-assert ctypes.sizeof(MessageRecord) == 131
-assert _U == 4
-assert _U + GameRequestRecord.squares.offset == 45
-assert _U + GameAcceptRecord.accept_code.offset == 37
-assert _U + MoveRecord.captured.offset == 12
-assert _U + BackRequestRecord.side_to_move.offset == 6
+def _check_layout() -> None:
+    """The same offsets that kvn.h checks at compile time; raises, even under
+    `python -O`, rather than let a moved field corrupt what crosses the library."""
+    u = MessageRecord.u.offset
+    found = {
+        "size": ctypes.sizeof(MessageRecord), "u": u,
+        "game_request.squares": u + GameRequestRecord.squares.offset,
+        "game_accept.accept_code": u + GameAcceptRecord.accept_code.offset,
+        "move.captured": u + MoveRecord.captured.offset,
+        "back_request.side_to_move": u + BackRequestRecord.side_to_move.offset,
+    }
+    wanted = {"size": 131, "u": 4, "game_request.squares": 45, "game_accept.accept_code": 37,
+              "move.captured": 12, "back_request.side_to_move": 6}
+    wrong = {name: (found[name], at) for name, at in wanted.items() if found[name] != at}
+    if wrong:
+        raise ImportError(f"kvn_message record layout differs from kvn.h (found, wanted): {wrong}")
+
+
+_check_layout()

@@ -5,6 +5,8 @@ here; the test suite compares the two tables code by code.
 """
 from __future__ import annotations
 
+from enum import Enum
+
 OK = 0
 NO_PEER = -1
 SOCKET_FAILED = -2
@@ -17,7 +19,14 @@ UNUSABLE = -10
 NO_THREAD = -11
 BAD_SLOT = -100
 
-CLIENT, SERVER, SERIAL = "client", "server", "serial"
+class Role(str, Enum):
+    """Which side a connect result came from; each compares equal to its text."""
+    CLIENT = "client"
+    SERVER = "server"
+    SERIAL = "serial"
+
+
+CLIENT, SERVER, SERIAL = Role.CLIENT, Role.SERVER, Role.SERIAL
 
 _UNKNOWN = "unexpected result"
 # code: (client, server, serial)
@@ -38,5 +47,5 @@ _TEXTS = {
 
 def result_text(code: int, role: str) -> str:
     """A short text for a connect result; `role` is CLIENT, SERVER or SERIAL."""
-    index = (CLIENT, SERVER, SERIAL).index(role)
+    index = (CLIENT, SERVER, SERIAL).index(Role(role))
     return _TEXTS.get(code, (_UNKNOWN,) * 3)[index]

@@ -26,9 +26,8 @@ inline constexpr uint32_t serial_delivery_limit_ms = 1700;
 // than this, i.e. for 5 to 6 seconds.
 inline constexpr uint32_t echo_patience_s = 5;
 
-// Every one-byte read or write on a serial port ends within this time, and a
-// failing port is given the rest of it, so the workers never spin.
-inline constexpr uint32_t serial_io_window_ms = 200;
+// Every one-byte read or write on a serial port ends within 200 ms: the
+// platform layer's serial_io_window_ms, which stands below this header.
 
 // A socket layer that is still busy with a call when a link lets go of it
 // (Windows) is asked once more after this pause.

@@ -159,6 +159,10 @@ enum class SerialOpen {
     cannot_finish_setup, // the event mask (Windows), or dropping bytes from before
 };
 
+// Every one-byte read or write on a serial port ends within this time, and a
+// failing port is given the rest of it, so the workers never spin.
+inline constexpr uint32_t serial_io_window_ms = 200;
+
 // Opens COM<number> exclusively at 9600 8N1 without flow control, reads that
 // return a waiting byte at once or nothing after about 200 ms.  `port` is
 // set only when the outcome is `opened`.

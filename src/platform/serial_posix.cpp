@@ -10,7 +10,6 @@
 #include <chrono>
 #include <string>
 
-#include "core/timing.h"
 #include "platform/platform.h"
 #include "platform/serial_device.h"
 
@@ -19,9 +18,9 @@ namespace kvn::platform {
 namespace {
 
 // The workers rely on every one-byte read or write ending within this time.
-constexpr std::chrono::milliseconds io_window{timing::serial_io_window_ms};
+constexpr std::chrono::milliseconds io_window{serial_io_window_ms};
 // The same window in the tenths of a second that termios counts in.
-constexpr cc_t io_window_ds = static_cast<cc_t>(timing::serial_io_window_ms / 100);
+constexpr cc_t io_window_ds = static_cast<cc_t>(serial_io_window_ms / 100);
 
 // A failing or hung-up port answers at once; waiting out the rest of the
 // usual time-out keeps the workers, which simply try again, from spinning.

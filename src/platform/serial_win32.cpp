@@ -1,7 +1,6 @@
 // serial_win32.cpp - serial ports on Windows: COMn opened exclusively at 9600 8N1, 200 ms reads.
 #include "platform/win32_headers.h"
 
-#include "core/timing.h"
 #include "platform/platform.h"
 
 namespace kvn::platform {
@@ -10,7 +9,7 @@ namespace {
 
 // A failing port (an unplugged adapter) answers at once; the workers simply
 // try again, so a failure waits as long as an ordinary time-out would.
-constexpr DWORD failure_pause_ms = kvn::timing::serial_io_window_ms;
+constexpr DWORD failure_pause_ms = serial_io_window_ms;
 
 HANDLE as_handle(Port port) { return reinterpret_cast<HANDLE>(port); }
 

@@ -1,20 +1,11 @@
 // serial_test_seam.h - the one way tests reach inside the serial link: where
-// COMn is, the receiver's stop flag and whether the queues are empty.  Nothing here is in libkvn; the
-// static archive the tests link carries serial_test_seam.cpp (POSIX only).
+// COMn is (platform/serial_device.h, whose test definition only the tests'
+// static archive carries, POSIX only), the receiver's stop flag and whether
+// the queues are empty.  Nothing here is in libkvn.
 #pragma once
 
+#include "platform/serial_device.h"
 #include "serial/conn_nulmodem.h"
-
-namespace kvn::platform {
-
-// From now on COMn opens `pattern` with its one "%d" replaced by n (the COM
-// number, 1..9), e.g. "/tmp/ports/COM%d".  A null pattern restores the real
-// mapping, COMn -> /dev/ttyS<n-1>.  Returns false, changing nothing, for a
-// pattern that does not hold exactly one "%d" and no other '%'.
-// Call it only while no serial link is being opened.
-bool set_serial_device_pattern_for_tests(const char *pattern);
-
-} // namespace kvn::platform
 
 namespace kvn {
 

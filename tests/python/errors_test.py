@@ -7,6 +7,7 @@ import os
 import socket
 import subprocess
 import sys
+import textwrap
 import threading
 import unittest
 
@@ -68,7 +69,7 @@ class OpeningTest(unittest.TestCase):
         for line in printed:
             role, code, text = line.split(" ", 2)
             self.assertEqual(kvn.result_text(int(code), role), text, line)
-        self.assertEqual(len(printed), 36)
+        self.assertEqual(len(printed), 39)
         self.assertRaises(ValueError, kvn.result_text, -3, "peer")
 
     def test_slots(self):
@@ -81,6 +82,53 @@ class OpeningTest(unittest.TestCase):
                 self.assertEqual(third.slot, 2)
                 self.assertRaises(kvn.SlotBusy, kvn.Link.connect, "127.0.0.1", 29999)
         self.assertTrue(server.closed and client.closed)
+
+
+class LifetimeTest(unittest.TestCase):
+    def test_a_link_never_opened_holds_no_slot(self):
+        kvn.Link(0)
+        with socket.socket() as listener:
+            listener.bind(("127.0.0.1", 0))
+            listener.listen()
+            with kvn.Link.connect("127.0.0.1", listener.getsockname()[1], slot=0) as link:
+                self.assertEqual(link.slot, 0)
+        self.assertEqual((kvn.Kind.MOVE, kvn.Role.SERVER), (3, "server"))
+
+    def test_an_interrupt_just_after_the_library_opened_the_link(self):
+        class Interrupted(kvn.Link):
+            def _tcp(self, host, port, ipv6):
+                code = super()._tcp(host, port, ipv6)
+                if code == 0:
+                    raise KeyboardInterrupt
+                return code
+
+        with socket.socket() as listener:
+            listener.bind(("127.0.0.1", 0))
+            listener.listen()
+            port = listener.getsockname()[1]
+            self.assertRaises(KeyboardInterrupt, Interrupted.connect, "127.0.0.1", port, slot=1)
+            peer, _ = listener.accept()
+            with peer:
+                peer.settimeout(PATIENCE)
+                self.assertEqual(peer.recv(1), b"")  # the library's link was ended, not left running
+            with kvn.Link.connect("127.0.0.1", port, slot=1) as again:
+                self.assertEqual(again.slot, 1)
+
+    def test_a_thread_iterating_a_link_lets_the_process_exit(self):
+        script = textwrap.dedent("""
+            import sys, threading, kvn
+            port = int(sys.argv[1])
+            opened = []
+            waiter = threading.Thread(target=lambda: opened.append(kvn.Link.listen(port, timeout=20)))
+            waiter.start()
+            client = kvn.Link.connect("127.0.0.1", port, retry=20)
+            waiter.join()
+            threading.Thread(target=lambda: [m for m in opened[0]]).start()
+            print("iterating")
+        """)
+        result = subprocess.run([sys.executable, "-c", script, str(free_port())], capture_output=True, text=True,
+                                timeout=PATIENCE)
+        self.assertEqual((result.returncode, result.stdout.strip()), (0, "iterating"), result.stderr)
 
 
 class ExchangeTest(unittest.TestCase):

@@ -1,6 +1,7 @@
 # python_tests.cmake - the Python package against the built library and kvnlink.
 # Included in the plain native tree only: the interpreter cannot load a sanitized library.
-if(NOT EXISTS /usr/bin/python3 OR NOT TARGET kvnlink)
+find_package(Python3 COMPONENTS Interpreter)
+if(NOT Python3_Interpreter_FOUND OR NOT TARGET kvnlink)
     return()
 endif()
 # The header's result texts, printed for the package's copy to be compared with.
@@ -14,7 +15,7 @@ set(kvn_python_environment
     KVN_LIBRARY=$<TARGET_FILE:kvn> KVNLINK=$<TARGET_FILE:kvnlink> KVN_RESULT_TEXTS=$<TARGET_FILE:kvn_result_texts>
     PYTHONPATH=${PROJECT_SOURCE_DIR}/python PYTHONDONTWRITEBYTECODE=1)
 foreach(test game errors)
-    add_test(NAME python.${test} COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/${test}_test.py)
+    add_test(NAME python.${test} COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/${test}_test.py)
     set_tests_properties(python.${test} PROPERTIES ENVIRONMENT "${kvn_python_environment}" TIMEOUT 120)
 endforeach()
 add_test(NAME python.install_offline

@@ -1,7 +1,5 @@
-// serial_test_seam.cpp - COMn wherever a test points it (see serial_test_seam.h).
-// Linked in place of platform/serial_device_posix.cpp, into the tests' archive only.
-#include "serial/serial_test_seam.h"
-
+// serial_device_for_tests.cpp - COMn wherever a test points it (see serial_device.h).
+// Linked in place of serial_device_posix.cpp, into the tests' archive only.
 #include <mutex>
 #include <string>
 

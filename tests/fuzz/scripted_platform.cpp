@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <mutex>
+#include <new>
 #include <thread>
 #include <utility>
 
@@ -44,6 +46,12 @@ bool start_thread(void (*entry)(void *), void *argument) {
     the_world.threads.push_back({entry, argument});
     return true;
 }
+
+static_assert(sizeof(std::mutex) <= 64 && alignof(std::mutex) <= 8, "Lock's storage holds a mutex");
+Lock::Lock() noexcept { new (storage_) std::mutex; }
+Lock::~Lock() { reinterpret_cast<std::mutex *>(storage_)->~mutex(); }
+void Lock::lock() noexcept { reinterpret_cast<std::mutex *>(storage_)->lock(); }
+void Lock::unlock() noexcept { reinterpret_cast<std::mutex *>(storage_)->unlock(); }
 
 uint64_t current_thread_id() { return std::hash<std::thread::id>{}(std::this_thread::get_id()) | 1u; }
 

@@ -49,7 +49,9 @@
  * kvn_receive_message, kvn_send_message and kvn_disconnect for the slot it is
  * told about (lparam), and nothing else: there kvn_disconnect frees the slot
  * at once and returns, and the link finishes closing (sending what was queued,
- * as below) on a thread of its own once post has returned.  The first
+ * as below) on a thread of its own once post has returned (should the system
+ * have no thread for it, the link stays in its slot, silent, until a
+ * kvn_disconnect from the host's own thread).  The first
  * notification of a link comes only once the connect function has stored it,
  * so a host that answers it, on any thread, finds the link in its slot.  A null
  * window posts nothing; received messages can still be fetched.

@@ -39,7 +39,9 @@
  * limit); a peer program that hangs while its system runs is not noticed
  * (there is no heartbeat at game level).  A serial link never reports a loss.
  * On Windows the notification is a PostMessageA to the host's HWND (choose a
- * message number from WM_APP on).  On other systems it is a call of
+ * message number from WM_APP on); one that the thread's full message queue
+ * refuses is posted again, in order, about every 100 ms until it is taken, so
+ * none is lost, wParam 100 included.  On other systems it is a call of
  * window->post(window, message, wparam, lparam) made from one of the library's
  * threads (the link's receiving thread for arrivals, a short-lived teardown
  * thread for KVN_CONNECTION_LOST), possibly for several slots at once: post

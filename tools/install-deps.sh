@@ -22,11 +22,14 @@ want=${1:-native}
 list() { grep -hv '^#' "$@" | tr -s ' \n' '  '; }
 case "$want" in
 lib) needed="cmake ninja-build g++ make"; optional="" ;;
-native) needed=$(list "$here/deps/native.txt"); optional="" ;;
-windows) needed=$(list "$here/deps/native.txt" "$here/deps/windows.txt"); optional="" ;;
+native) needed=$(list "$here/deps/native.txt"); optional=$(list "$here/deps/native-optional.txt") ;;
+windows)
+    needed=$(list "$here/deps/native.txt" "$here/deps/windows.txt")
+    optional=$(list "$here/deps/native-optional.txt")
+    ;;
 all)
     needed=$(list "$here/deps/native.txt" "$here/deps/windows.txt")
-    optional=$(list "$here/deps/windows-optional.txt")
+    optional=$(list "$here/deps/native-optional.txt" "$here/deps/windows-optional.txt")
     ;;
 *) echo "usage: $0 lib|native|windows|all" >&2; exit 2 ;;
 esac

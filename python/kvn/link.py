@@ -181,9 +181,10 @@ class Link:
         with self._calls:
             if self._closed:
                 return
-            self._lib.kvn_disconnect(self.slot)
+            slot = self.slot if self.slot is not None else -1  # an open link always holds one
+            self._lib.kvn_disconnect(slot)
             self._closed = True
-            slots.release(self.slot)
+            slots.release(slot)
         self._inbox.events.put(CLOSED)  # wakes a receive() waiting in another thread
 
     close = disconnect

@@ -12,7 +12,7 @@ from __future__ import annotations
 
 from dataclasses import dataclass, field
 from enum import IntEnum
-from typing import ClassVar, List, Union
+from typing import ClassVar, Dict, List, Tuple, Type, Union
 
 from .record import CHAT_SIZE, MAX_CAPTURES, NAME_SIZE, SQUARE_COUNT, MessageRecord
 
@@ -71,9 +71,9 @@ def _side(kind: str, name: str, value: object) -> bytes:
 
 
 def _colour(kind: str, value: object) -> bytes:
-    if value not in ("W", "Z"):
+    if not isinstance(value, str) or value not in ("W", "Z"):
         raise ValueError(f"{kind}.colour must be 'W' or 'Z', not {value!r}")
-    return value.encode("ascii")  # type: ignore[union-attr]
+    return value.encode("ascii")
 
 
 def _chars(field_value: bytes) -> str:
@@ -237,13 +237,14 @@ class UnknownMessage:
 
 
 Message = Union[GameRequest, GameAccept, Move, GameEnd, Chat, BackRequest, BackAccept, UnknownMessage]
-SENDABLE = (GameRequest, GameAccept, Move, GameEnd, Chat, BackRequest, BackAccept)
-_BY_TYPE = {cls.kind: cls for cls in SENDABLE}
+Sendable = Union[GameRequest, GameAccept, Move, GameEnd, Chat, BackRequest, BackAccept]
+SENDABLE: Tuple[Type[Sendable], ...] = (GameRequest, GameAccept, Move, GameEnd, Chat, BackRequest, BackAccept)
+_BY_TYPE: Dict[int, Type[Sendable]] = {cls.kind: cls for cls in SENDABLE}
 
 
 def to_record(message: Message) -> MessageRecord:
     """The record kvn_send_message takes; TypeError or ValueError if a field would not travel as it is."""
-    if not isinstance(message, SENDABLE):
+    if isinstance(message, UnknownMessage) or not isinstance(message, SENDABLE):
         raise TypeError(f"not a message that can be sent: {message!r}")
     record = MessageRecord()  # zeroed, so unused bytes are 0
     record.type = message.kind

@@ -18,6 +18,17 @@ foreach(test game errors)
     add_test(NAME python.${test} COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/${test}_test.py)
     set_tests_properties(python.${test} PROPERTIES ENVIRONMENT "${kvn_python_environment}" TIMEOUT 120)
 endforeach()
+# The package's type hints, checked where Debian's mypy is installed (an
+# optional package of the test command): a loud skip elsewhere.
+find_program(KVN_MYPY mypy)
+if(KVN_MYPY)
+    add_test(NAME python.types COMMAND ${KVN_MYPY} --cache-dir ${CMAKE_CURRENT_BINARY_DIR}/mypy-cache
+                                       ${PROJECT_SOURCE_DIR}/python/kvn)
+    set_tests_properties(python.types PROPERTIES TIMEOUT 120)
+else()
+    add_test(NAME python.types COMMAND sh -c "echo 'SKIPPED: mypy is not installed'; exit 77")
+    set_tests_properties(python.types PROPERTIES SKIP_RETURN_CODE 77)
+endif()
 add_test(NAME python.install_offline
          COMMAND ${CMAKE_CURRENT_LIST_DIR}/install_test.sh ${PROJECT_SOURCE_DIR}
                  ${CMAKE_CURRENT_BINARY_DIR}/python-install $<TARGET_FILE:kvn> ${PROJECT_VERSION})

@@ -39,9 +39,11 @@ win64: deps-windows
 	cmake -S . -B $(WIN64) $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake
 	cmake --build $(WIN64) -j2
 
+# Without 32-bit Wine nothing of this tree can run, so only the DLL is built
+# (its file is checked, and it goes into the ZIP), not the test programs.
 win32: deps-all
 	cmake -S . -B $(WIN32) $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw32.cmake
-	cmake --build $(WIN32) -j2
+	if [ -x /usr/lib/wine/wine ]; then cmake --build $(WIN32) -j2; else cmake --build $(WIN32) -j2 --target kvn; fi
 
 demo: lib
 	$(LIB)/tools/kvnlink/kvnlink demo

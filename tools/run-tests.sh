@@ -60,7 +60,7 @@ part TSan ctest "" -- $MAKE --no-print-directory test-tsan
 part fuzz fuzz "targets, ${FUZZ_SECONDS:-45}s each" -- $MAKE --no-print-directory fuzz-smoke
 part "win64 under Wine" ctest "" -- $MAKE --no-print-directory test-win64
 win32_note=""
-[ -x /usr/lib/wine/wine ] || win32_note="32-bit Wine (wine32:i386) is not installed: kvn.dll is built and its file checked, each program that needs Wine to run counts as one skip"
+[ -x /usr/lib/wine/wine ] || win32_note="32-bit Wine (wine32:i386) is not installed: kvn.dll alone is built and its file checked, each program that needs Wine to run counts as one skip"
 part "win32 under Wine" ctest "$win32_note" -- $MAKE --no-print-directory test-win32
 part packages steps "Debian package and Windows ZIP built and checked" -- $MAKE --no-print-directory test-packages
 

@@ -36,7 +36,6 @@ constexpr std::chrono::nanoseconds byte_time{1'041'667};
 constexpr double byte_ms = 10.0 / 9600.0 * 1000.0;
 
 // The library's fixed cycle times, in ms, that the model is built from.
-constexpr double sender_poll_ms = kvn::timing::poll_interval_ms;
 constexpr double receiver_pause_ms = kvn::timing::poll_interval_ms;
 constexpr double receiver_read_ms = kvn::platform::serial_io_window_ms;
 
@@ -86,16 +85,15 @@ private:
 // end marker, each byte sent and then echoed before the next goes.
 double wire_ms(size_t n) { return 2.0 * static_cast<double>(n + 2) * byte_ms; }
 
-// Average waits around the wire time, with a message handed over at a random moment:
-// - the sender finds it at its next queue poll: half a poll;
+// Average waits around the wire time, with a message handed over at a random moment
+// (the sender wakes for it at once):
 // - the sender's own receiver holds the line for its 200 ms read, 2/3 of its
 //   cycle, and the sender must wait out the rest of that read: (2/3) x 100 ms;
 // - the peer's receiver takes the start marker at once during its read and
 //   only after its pause otherwise: (1/3) x 50 ms.
 double waiting_ms() {
     const double cycle = receiver_pause_ms + receiver_read_ms;
-    return sender_poll_ms / 2 + receiver_read_ms / cycle * (receiver_read_ms / 2) +
-           receiver_pause_ms / cycle * (receiver_pause_ms / 2);
+    return receiver_read_ms / cycle * (receiver_read_ms / 2) + receiver_pause_ms / cycle * (receiver_pause_ms / 2);
 }
 
 double model_ms(size_t n) { return wire_ms(n) + waiting_ms(); }
@@ -222,11 +220,10 @@ int main() {
     report("one chat (126 chars), idle link", chat, 126);
 
     std::printf("\nmodel = 2 x (n + 2) x %.4f ms  (start marker, n characters, end marker; each byte and its echo)\n"
-                "      + %.0f / 2 ms  (sender's queue poll)\n"
                 "      + %.0f/%.0f x %.0f / 2 ms  (sender's own receiver holds the line for its read)\n"
                 "      + %.0f/%.0f x %.0f / 2 ms  (peer's receiver in its pause when the start marker comes)\n"
                 "      = 2.0833 x (n + 2) + %.1f ms\n",
-                byte_ms, sender_poll_ms, receiver_read_ms, receiver_pause_ms + receiver_read_ms, receiver_read_ms,
-                receiver_pause_ms, receiver_pause_ms + receiver_read_ms, receiver_pause_ms, waiting_ms());
+                byte_ms, receiver_read_ms, receiver_pause_ms + receiver_read_ms, receiver_read_ms, receiver_pause_ms,
+                receiver_pause_ms + receiver_read_ms, receiver_pause_ms, waiting_ms());
     return 0;
 }

@@ -24,8 +24,6 @@ public:
     // have ended; drops whatever is still queued.
     void close() override;
 
-    int32_t port_number() const { return port_number_; }
-
     const uint8_t start_marker = 0xD3;
     const uint8_t end_marker = 0xC5;
 

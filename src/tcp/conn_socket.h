@@ -25,14 +25,12 @@ public:
     static constexpr uint32_t unacked_limit_s = 60;
 
     // A null or empty host makes a server; the object always comes into
-    // being, and role() says whether start-up and lookup succeeded.
+    // being, and open() gives KVN_UNUSABLE when start-up or lookup failed.
     CConnSocket(const char *host, uint16_t ip_version, uint16_t port);
     ~CConnSocket() override;
 
     int32_t open() override;
     void close() override;
-
-    Role role() const { return role_; }
 
 private:
     static void sender_thread(void *self);

@@ -27,14 +27,7 @@ void Printer::message(bool sent, const kvn_message &m, bool with_board, int slot
 }
 
 void Printer::status(const char *kind, const std::string &text, const std::function<void(Json &)> &fields) {
-    if (!json_) {
-        line("-- " + text);
-        return;
-    }
-    Json json;
-    json.add("kind", kind);
-    if (fields) fields(json);
-    line(json.add("text", text).str());
+    note("-- ", kind, text, fields);
 }
 
 void Printer::error(const std::string &text) {
@@ -43,8 +36,13 @@ void Printer::error(const std::string &text) {
 }
 
 void Printer::problem(const char *kind, const std::string &text, const std::function<void(Json &)> &fields) {
+    note("!! ", kind, text, fields);
+}
+
+void Printer::note(const char *marker, const char *kind, const std::string &text,
+                   const std::function<void(Json &)> &fields) {
     if (!json_) {
-        line("!! " + text);
+        line(marker + text);
         return;
     }
     Json json;

@@ -30,6 +30,8 @@ public:
 
 private:
     void line(const std::string &text);
+    // A status or problem line: the marker and text, or in JSON its kind, fields and text.
+    void note(const char *marker, const char *kind, const std::string &text, const std::function<void(Json &)> &fields);
     bool json_;
 };
 

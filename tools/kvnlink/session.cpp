@@ -43,6 +43,13 @@ void receive(Printer &out, Referee &referee, Sparring *player) {
     if (player) player->observe(peer, m);
 }
 
+// The peer has gone: told, judged, and kvnlink's exit status for it.
+int link_lost(Printer &out, Referee &referee) {
+    out.status("connection_lost", "connection lost: the peer went away");
+    referee.close("a lost link");
+    return exit_link_lost;
+}
+
 // A typed move the referee objects to goes out only with --allow-illegal.
 bool refused(const Command &c, const LinkOptions &o, Printer &out, const Referee &referee) {
     if (o.allow_illegal || c.message.type != KVN_MOVE) return false;
@@ -59,11 +66,7 @@ int converse(const LinkOptions &o, EventSource &events, Printer &out, Referee &r
     for (;;) {
         const Event e = events.next(-1);
         if (e.kind == Event::Kind::notification) {
-            if (e.wparam == KVN_CONNECTION_LOST) {
-                out.status("connection_lost", "connection lost: the peer went away");
-                referee.close("a lost link");
-                return exit_link_lost;
-            }
+            if (e.wparam == KVN_CONNECTION_LOST) return link_lost(out, referee);
             receive(out, referee, nullptr);
         } else if (e.kind == Event::Kind::end_of_input) {
             out.status("disconnected", "end of input, disconnected");
@@ -113,11 +116,7 @@ int spar(const LinkOptions &o, EventSource &events, Printer &out, Referee &refer
     while (!player.done()) {
         const Event e = events.next(-1);
         if (e.kind != Event::Kind::notification) continue;
-        if (e.wparam == KVN_CONNECTION_LOST) {
-            out.status("connection_lost", "connection lost: the peer went away");
-            referee.close("a lost link");
-            return exit_link_lost;
-        }
+        if (e.wparam == KVN_CONNECTION_LOST) return link_lost(out, referee);
         receive(out, referee, &player);
         play_on();
     }

@@ -7,8 +7,8 @@
 namespace kvn {
 
 // One wire text: at most 127 seven-bit characters and a NUL, so chars[127]
-// is always NUL.  cursor is the build position (or, for the serial sender,
-// the next byte to send); it is 0 when a finished text is handed on.
+// is always NUL.  cursor is the build position; it is 0 when a finished text
+// is handed on.
 struct MsgText {
     static constexpr int32_t capacity = 127;
 

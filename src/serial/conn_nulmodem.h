@@ -42,7 +42,7 @@ private:
     void run_receiver();
     // true once the whole text, end marker included, has been echoed;
     // false when the stop flag made the sender give it up.
-    bool transmit(MsgText &text);
+    bool transmit(const MsgText &text);
     enum class Collected { finished, stopping };
     // Called with the line held, just after a start marker was echoed.
     Collected collect(MsgText &collection);
@@ -54,8 +54,17 @@ private:
         write_failed, // the byte never left
     };
     Echo send_byte(uint8_t byte);
-    // The byte read and echoed; 255 nothing read; 0 stopping or echo failed.
-    uint8_t receive_byte();
+    struct Received {
+        enum class What {
+            byte,     // read and echoed
+            nothing,  // no byte in time, line noise (0), or 0xFF (echoed, never stored)
+            stopping, // told to stop, or the echo failed
+        };
+        What what;
+        uint8_t byte; // meaningful for What::byte only
+        bool is(uint8_t b) const { return what == What::byte && byte == b; }
+    };
+    Received receive_byte();
     // Called by the sender, line held, after a wrong echo: gives the line to
     // the receiver for a pause of random length, then takes it back.
     void step_aside();

@@ -14,8 +14,6 @@ namespace kvn {
 using namespace platform;
 
 namespace {
-constexpr uint8_t nothing_read = 255;
-constexpr uint8_t stopping = 0;
 // How long a sender that met a wrong echo leaves the line to its receiver.
 constexpr uint32_t step_aside_min_ms = 100;
 constexpr uint32_t step_aside_max_ms = 1000;
@@ -39,7 +37,9 @@ CConnNulmodem::Echo CConnNulmodem::send_byte(uint8_t byte) {
     }
 }
 
-uint8_t CConnNulmodem::receive_byte() {
+CConnNulmodem::Received CConnNulmodem::receive_byte() {
+    constexpr Received nothing_read{Received::What::nothing, 0};
+    constexpr Received stopping{Received::What::stopping, 0};
     uint8_t byte = 0;
     uint32_t count = 0;
     if (!serial_read_byte(port_handle_, byte, count) || count != 1 || byte == 0) return nothing_read;
@@ -50,8 +50,9 @@ uint8_t CConnNulmodem::receive_byte() {
     if (byte == end_marker && life_.finishing()) return stopping;
     count = 0;
     if (!serial_write_byte(port_handle_, byte, count) || count != 1) return stopping;
-    // 0xFF comes back as nothing_read too: it is echoed but never stored.
-    return byte;
+    // 0xFF is echoed like any byte but never stored.
+    if (byte == 0xFF) return nothing_read;
+    return {Received::What::byte, byte};
 }
 
 void CConnNulmodem::run_sender() {
@@ -82,7 +83,7 @@ void CConnNulmodem::run_sender() {
 // wrong echo makes the sender step aside for a random while; the peer, whose
 // pause ends first, then gets its message through to our receiver, and ours
 // follows once the receiver lets go of the line.
-bool CConnNulmodem::transmit(MsgText &text) {
+bool CConnNulmodem::transmit(const MsgText &text) {
     bool wrong_echo = false;
     for (;;) {
         if (wrong_echo) step_aside();
@@ -92,13 +93,16 @@ bool CConnNulmodem::transmit(MsgText &text) {
         wrong_echo = started == Echo::wrong;
         if (started != Echo::matched) continue;
 
-        text.cursor = 1;
+        int32_t sent = 0; // characters of the text echoed so far
         char next = text.chars[0];
         bool restart = false;
         while (!restart && next != '\0') {
             if (told_to_stop()) return false;
             switch (send_byte(static_cast<uint8_t>(next))) {
-            case Echo::matched: next = text.cursor >= MsgText::capacity ? '\0' : text.chars[text.cursor++]; break;
+            case Echo::matched:
+                ++sent;
+                next = sent >= MsgText::capacity ? '\0' : text.chars[sent];
+                break;
             case Echo::write_failed: // the same character again
                 break;
             case Echo::wrong: // maybe the peer is sending: the whole message again, after a pause
@@ -154,7 +158,7 @@ void CConnNulmodem::run_receiver() {
         if (receive_queue_full() || life_.finishing()) continue;
         line_semaphore_->take(Semaphore::forever);
         // Anything but a start marker has been echoed by now and is dropped.
-        const bool message_begins = receive_byte() == start_marker;
+        const bool message_begins = receive_byte().is(start_marker);
         const bool stop = message_begins && collect(collection) == Collected::stopping;
         line_semaphore_->give();
         if (stop) break;
@@ -168,10 +172,11 @@ CConnNulmodem::Collected CConnNulmodem::collect(MsgText &collection) {
         collection.clear();
         for (;;) {
             if (told_to_stop()) return Collected::stopping;
-            const uint8_t byte = receive_byte();
-            if (byte == stopping) return Collected::finished; // given up
-            if (byte == nothing_read) continue;               // a message has no time limit
-            if (byte == start_marker) break;                  // the peer began again
+            const Received received = receive_byte();
+            if (received.what == Received::What::stopping) return Collected::finished; // given up
+            if (received.what == Received::What::nothing) continue;                    // a message has no time limit
+            const uint8_t byte = received.byte;
+            if (byte == start_marker) break; // the peer began again
             if (byte == end_marker) {
                 if (told_to_stop()) return Collected::stopping;
                 // Once the host is disconnecting, nothing more is queued or notified.

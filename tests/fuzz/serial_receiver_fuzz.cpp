@@ -21,8 +21,12 @@ using kvn_fuzz::ScriptStep;
 
 constexpr uint8_t start_marker = 0xD3;
 constexpr uint8_t end_marker = 0xC5;
-constexpr int stopping = 0;
-constexpr int nothing = 255;
+
+// What the model's receiver gets from one read.
+struct ModelRead {
+    enum class What { byte, nothing, stopping } what;
+    uint8_t byte;
+};
 
 // Input: a flags byte, an escape byte E, then the cable.  A byte other than E
 // is read as it stands.  E is followed by a code: 0 a read that brings
@@ -63,7 +67,9 @@ Expected model(const std::vector<ScriptStep> &script) {
     Expected out;
     size_t at = 0;
     bool stop = false;
-    auto receive = [&]() -> int {
+    constexpr ModelRead nothing{ModelRead::What::nothing, 0};
+    constexpr ModelRead stopping{ModelRead::What::stopping, 0};
+    auto receive = [&]() -> ModelRead {
         out.port_log.push_back({false, 0});
         if (at == script.size()) {
             stop = true;
@@ -75,17 +81,20 @@ Expected model(const std::vector<ScriptStep> &script) {
         if (stop) return stopping; // read, but not echoed
         out.port_log.push_back({true, step.byte});
         if (step.echo != ScriptStep::Echo::written) return stopping;
-        return step.byte; // 0xFF too, which reads as `nothing`
+        if (step.byte == 0xFF) return nothing; // echoed, never stored
+        return {ModelRead::What::byte, step.byte};
     };
 
     while (!stop) {
-        if (receive() != start_marker) continue;
+        const ModelRead first = receive();
+        if (first.what != ModelRead::What::byte || first.byte != start_marker) continue;
         std::string collected;
         for (;;) {
             if (stop) return out;
-            const int byte = receive();
-            if (byte == stopping) break;
-            if (byte == nothing) continue;
+            const ModelRead read = receive();
+            if (read.what == ModelRead::What::stopping) break;
+            if (read.what == ModelRead::What::nothing) continue;
+            const uint8_t byte = read.byte;
             if (byte == start_marker) {
                 collected.clear();
                 continue;

@@ -9,6 +9,8 @@
 
 namespace kvn {
 
+class FrameBuffer;
+
 class CConnSocket final : public CConnection {
 public:
     enum Role : int16_t { unusable = -1, client = 0, server = 1 };
@@ -43,6 +45,9 @@ private:
 
     void run_sender();
     void run_receiver();
+    // Hands every complete text in `frames` to the host while it has room;
+    // true when one had to wait.  While closing they are taken but dropped.
+    bool deliver_texts(FrameBuffer &frames, bool closing);
     // Sends one text and its NUL; false when the link failed or must stop.
     bool send_whole(const char *bytes, size_t length);
     void release_link() override;

@@ -61,7 +61,6 @@ bool CConnSocket::send_whole(const char *bytes, size_t length) {
 void CConnSocket::run_receiver() {
     life_.worker_begins(CLinkLife::Role::receiver);
     FrameBuffer frames;
-    MsgText received;
     // After a loss, reads left for the last pass: what had arrived is taken
     // in, but a peer that keeps sending cannot hold the teardown.
     uint32_t last_reads = last_pass_reads;
@@ -77,18 +76,7 @@ void CConnSocket::run_receiver() {
         const bool closing = life_.finishing();
         // Every complete text is delivered before the next read, as long as
         // the host has room for it; the rest waits here, and so does the peer.
-        bool held_back = false;
-        frames.take_texts(
-            [&](const char *text) {
-                if (closing) return true;
-                held_back = receive_queue_full();
-                if (held_back) return false;
-                received.set_from_string(text);
-                held_back = !deliver(received);
-                return !held_back;
-            },
-            [this] { return !life_.stopping() || life_.was_lost(); });
-        if (held_back) { // read nothing more: TCP's own flow control holds the peer
+        if (deliver_texts(frames, closing)) { // read nothing more: TCP's own flow control holds the peer
             if (last_pass) break;
             life_.receiver_held(poll_interval_ms);
             continue;
@@ -111,6 +99,22 @@ void CConnSocket::run_receiver() {
         }
     }
     life_.worker_ends(CLinkLife::Role::receiver);
+}
+
+bool CConnSocket::deliver_texts(FrameBuffer &frames, bool closing) {
+    bool held_back = false;
+    MsgText received;
+    frames.take_texts(
+        [&](const char *text) {
+            if (closing) return true;
+            held_back = receive_queue_full();
+            if (held_back) return false;
+            received.set_from_string(text);
+            held_back = !deliver(received);
+            return !held_back;
+        },
+        [this] { return !life_.stopping() || life_.was_lost(); });
+    return held_back;
 }
 
 void CConnSocket::close() {

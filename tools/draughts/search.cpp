@@ -19,7 +19,8 @@ constexpr int win_score = 1'000'000;
 constexpr int infinity = win_score + 1;
 // How many plies past the nominal depth a run of compulsory captures may go on.
 // Every capture takes a piece, so a run ends by itself within 40 plies; the
-// bound keeps the cost of a leaf small all the same.
+// bound keeps the cost of a leaf small all the same.  It is counted from the
+// full depth, also in the shallower iterations of the iterative deepening.
 constexpr int capture_extension = 16;
 constexpr int max_depth = 64;
 constexpr int max_ply = max_depth + capture_extension + 1;
@@ -98,6 +99,7 @@ Move choose_move(const Position &position, int depth, std::uint64_t seed) {
     generate_moves(position, moves);
     if (moves.empty()) return Move{};
     SplitMix64 random(seed);
+    if (moves.size() == 1) return moves[0];
     if (depth <= 0) return moves[random.below(moves.size())];
     depth = std::min(depth, max_depth);
 

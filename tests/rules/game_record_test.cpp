@@ -6,6 +6,7 @@
 namespace {
 
 using namespace rules_test;
+using draughts::Ending;
 using draughts::Game;
 using draughts::Result;
 using draughts::Side;
@@ -15,20 +16,64 @@ TEST(Game, NoLegalMoveLosesAndLateMovesAreNotPlayed) {
     EXPECT_TRUE(game.claim(Side::white, move(33, 22, {28})).legal);
     EXPECT_EQ(game.result(), Result::white_wins);
     EXPECT_EQ(game.how_it_ended(), "Z has no legal move");
+    EXPECT_EQ(game.ending(), Ending::no_legal_move);
     const auto late = game.claim(Side::black, move(1, 7));
     EXPECT_FALSE(late.played);
     EXPECT_EQ(late.why, "comes after the end of the game");
 }
 
-TEST(Game, FiftyKingPliesWithoutACaptureDraw) {
-    Game game(position_of("W:WK46:BK5"));
-    for (int ply = 0; ply < draughts::drawing_king_plies; ++ply) {
+// Each draw rule with the count that ends the game: one ply short of it the game goes on.
+TEST(Draws, ThreefoldRepetitionCountsTheStartingPosition) {
+    Game game(position_of("W:WK46,K50:BK1,K5"));
+    const draughts::Move cycle[] = {move(50, 45), move(1, 6), move(45, 50), move(6, 1)};
+    for (int ply = 0; ply < 8; ++ply) {
         EXPECT_EQ(game.result(), Result::unfinished) << ply;
-        const bool out = ply % 4 < 2; // each king goes one square out and comes back
-        game.claim(ply % 2 ? Side::black : Side::white,
-                   ply % 2 ? (out ? move(5, 10) : move(10, 5)) : (out ? move(46, 41) : move(41, 46)));
+        game.claim(game.position().to_move, cycle[ply % 4]);
     }
     EXPECT_EQ(game.result(), Result::draw);
+    EXPECT_EQ(game.ending(), Ending::threefold_repetition);
+    EXPECT_STREQ(draughts::ending_name(game.ending()), "threefold repetition");
+}
+
+TEST(Draws, SixteenMovesEachAgainstALoneKingCountFromTheCaptureThatMadeTheEndgame) {
+    Game game(position_of("W:WK46,K47,45:BK24,40"));
+    game.claim(Side::white, move(45, 34, {40})); // two kings and a man against a lone king from here
+    EXPECT_EQ(game.draw_counts().endgame(), draughts::Endgame::sixteen_moves);
+    ASSERT_TRUE(play_fresh_king_moves(game, 31));
+    EXPECT_EQ(game.result(), Result::unfinished);
+    ASSERT_TRUE(play_fresh_king_moves(game, 1));
+    EXPECT_EQ(game.ending(), Ending::sixteen_move_rule);
+    EXPECT_EQ(game.result(), Result::draw);
+}
+
+TEST(Draws, FiveMovesEachCountFromTheFirstMoveAndACrowningRestartsThem) {
+    Game game(position_of("W:WK46,10:BK50"));
+    ASSERT_TRUE(play_fresh_king_moves(game, 2));
+    EXPECT_EQ(game.draw_counts().endgame_plies(), 2);
+    game.claim(Side::white, move(10, 5)); // crowned: two kings against one, counted afresh
+    EXPECT_EQ(game.draw_counts().endgame_plies(), 0);
+    ASSERT_TRUE(play_fresh_king_moves(game, 9));
+    EXPECT_EQ(game.result(), Result::unfinished);
+    ASSERT_TRUE(play_fresh_king_moves(game, 1));
+    EXPECT_EQ(game.ending(), Ending::five_move_rule);
+}
+
+TEST(Draws, FiftyKingPliesWithoutACaptureDraw) {
+    Game game(position_of("W:WK46,K50:BK1,K5")); // two kings each: no endgame count
+    ASSERT_TRUE(play_fresh_king_moves(game, draughts::drawing_king_plies - 1));
+    EXPECT_EQ(game.result(), Result::unfinished);
+    ASSERT_TRUE(play_fresh_king_moves(game, 1));
+    EXPECT_EQ(game.ending(), Ending::twenty_five_move_rule);
+    EXPECT_EQ(game.how_it_ended(), "25 moves by each side made by kings without a capture");
+}
+
+TEST(Game, EndingsOffTheBoardAreRecordedOnce) {
+    Game game;
+    game.end(Ending::lost_link, Result::black_wins);
+    game.end(Ending::time_forfeit, Result::white_wins); // already over
+    EXPECT_EQ(game.result(), Result::black_wins);
+    EXPECT_EQ(game.how_it_ended(), "lost link");
+    EXPECT_STREQ(draughts::ending_pdn_text(game.ending()), "abandoned");
 }
 
 TEST(Game, IllegalMovesSayWhyAndArePlayedOnlyWhenPossible) {

@@ -1,6 +1,7 @@
 // game_record_test.cpp - the referee's game (verdicts, game over, the draw rule) and its PDN record read back.
 #include "draughts/capture_route.h"
 #include "draughts/pdn.h"
+#include "draughts/pdn_replay.h"
 #include "rules_test_support.h"
 
 namespace {
@@ -115,6 +116,67 @@ TEST(Pdn, AmbiguousCapturesGetTheirPathAndEverythingReadsBack) {
     EXPECT_FALSE(games[0].game.following());
     EXPECT_TRUE(games[1].game.plies().empty());
     EXPECT_EQ(games[1].tag("Result"), "*");
+}
+
+TEST(Pdn, ReadsEveryResultFormWithCommentsNagsAndVariations) {
+    const char *text = "[Event \"one\"]\n[Result \"1-0\"]\n"
+                       "1. 32-28 $1 19-23!? {a comment} 2. 28x19 ; the rest of the line 12-34\n"
+                       "(2... 13x24 (3. 33-29 {nested)}) 3. 34-30) 14x23 1-0\n"
+                       "[Event \"two\"]\n33-28 0-1\n[Event \"three\"]\n34-29! 1/2-1/2\n"
+                       "35-30 2-0 31-26 0-2 32-27 1-1 33-29 *\n";
+    std::string error;
+    const auto records = draughts::read_pdn_file(text, error);
+    ASSERT_EQ(records.size(), 7u) << error;
+    std::vector<std::string> results;
+    for (const auto &r : records) results.push_back(draughts::normal_result(r.result));
+    EXPECT_EQ(results, (std::vector<std::string>{"2-0", "0-2", "1-1", "2-0", "0-2", "1-1", "*"}));
+    const auto &first = records[0].movetext;
+    ASSERT_EQ(first.size(), 5u);
+    EXPECT_EQ(first[2].text, "a comment");
+    EXPECT_EQ(first[4].text, "14x23");
+    EXPECT_EQ(first[4].line, 4);
+    EXPECT_EQ(records[1].line, 5);
+
+    const auto one = draughts::replay_pdn(records[0]);
+    EXPECT_TRUE(one.legal) << one.problem;
+    EXPECT_EQ(one.plies, 4);
+    EXPECT_EQ(one.result_tag, "1-0");
+    EXPECT_FALSE(one.agrees); // the rules have not ended the game
+    EXPECT_TRUE(draughts::replay_pdn(records[6]).agrees);
+}
+
+TEST(Pdn, AmbiguousCaptureIsRefusedWithItsLineAndItsPathIsRead) {
+    const std::string tags = "[FEN \"W:WK16:B13,21,23,34\"]\n";
+    std::string error;
+    const auto records = draughts::read_pdn_file(tags + "\n16x8 *\n" + tags + "16x32x19x8 *\n", error);
+    ASSERT_EQ(records.size(), 2u) << error;
+    const auto refused = draughts::replay_pdn(records[0]);
+    EXPECT_FALSE(refused.legal);
+    EXPECT_EQ(refused.problem_line, 3);
+    EXPECT_EQ(refused.problem_ply, 1);
+    EXPECT_NE(refused.problem.find("'16x8' is ambiguous"), std::string::npos) << refused.problem;
+    const auto taken = draughts::replay_pdn(records[1]);
+    EXPECT_TRUE(taken.legal) << taken.problem;
+    EXPECT_EQ(taken.final_fen, "B:WK8:B34");
+}
+
+TEST(Pdn, TagsSayWhereAndHowTheGameEndedAndReadBackAgreeing) {
+    Game game(position_of("W:WK46,K50:BK1,K5"));
+    for (int i = 0; i < 2; ++i)
+        for (const auto &m : {move(50, 45), move(1, 6), move(45, 50), move(6, 1)})
+            game.claim(game.position().to_move, m);
+    const std::string text = draughts::write_pdn({"e", "2026.01.02", "w", "b"}, game);
+    for (const char *tag :
+         {"[Site \"?\"]", "[Round \"?\"]", "[GameType \"20\"]", "[Termination \"threefold repetition\"]"})
+        EXPECT_NE(text.find(tag), std::string::npos) << tag << "\n" << text;
+    std::string error;
+    const auto records = draughts::read_pdn_file(text, error);
+    ASSERT_EQ(records.size(), 1u) << error;
+    const auto replayed = draughts::replay_pdn(records[0]);
+    EXPECT_EQ(replayed.plies, 8);
+    EXPECT_EQ(replayed.ending, Ending::threefold_repetition);
+    EXPECT_TRUE(replayed.agrees);
+    EXPECT_EQ(replayed.final_fen, "W:WK46,K50:BK1,K5");
 }
 
 } // namespace

@@ -35,6 +35,12 @@ TEST(Perft, PositionsWithMoreThan256Captures) {
         for (const auto &e : draughts::perft_divide(position_of(c.fen), 1)) texts.push_back(e.text);
         std::sort(texts.begin(), texts.end());
         EXPECT_EQ(std::unique(texts.begin(), texts.end()), texts.end()) << c.fen;
+        // Filled twice (the second time into the heap block kept by clear()), then copied.
+        draughts::MoveList list;
+        for (int i = 0; i < 2; ++i) draughts::generate_moves(position_of(c.fen), list);
+        const draughts::MoveList copy = list;
+        EXPECT_TRUE(std::equal(copy.begin(), copy.end(), list.begin(), list.end())) << c.fen;
+        EXPECT_EQ(copy.size(), static_cast<int>(c.known[0]));
     }
 }
 

@@ -1,9 +1,9 @@
 // move_list.h - the legal moves of one position: a fixed array that never
-// allocates in the common case, and grows onto the heap in the rare position
+// allocates in the common case, and moves onto the heap in the rare position
 // that has more moves than the array holds, so that no move is ever lost.
 #pragma once
 
-#include <vector>
+#include <memory>
 
 #include "draughts/position.h"
 
@@ -17,9 +17,13 @@ public:
     // position), so past it the list moves to the heap.
     static constexpr int capacity = 256;
 
+    MoveList() = default;
+    MoveList(const MoveList &other) { *this = other; }
+    MoveList &operator=(const MoveList &other);
+
     void clear() {
         size_ = 0;
-        overflow_.clear();
+        data_ = moves_; // a heap block stays for the next overflow
     }
     void push(const Move &m) {
         if (size_ < capacity) moves_[size_++] = m;
@@ -32,23 +36,21 @@ public:
     }
     int size() const { return size_; }
     bool empty() const { return size_ == 0; }
-    const Move &operator[](int i) const { return data()[i]; }
-    const Move *begin() const { return data(); }
-    const Move *end() const { return data() + size_; }
+    const Move &operator[](int i) const { return data_[i]; }
+    const Move *begin() const { return data_; }
+    const Move *end() const { return data_ + size_; }
 
 private:
-    // Every move lives in one place at a time: in `moves_` while there are at
-    // most `capacity`, all of them in `overflow_` after that.
-    const Move *data() const { return overflow_.empty() ? moves_ : overflow_.data(); }
-    void grow(const Move &m) {
-        if (overflow_.empty()) overflow_.assign(moves_, moves_ + size_);
-        overflow_.push_back(m);
-        ++size_;
-    }
+    // Out of line, so that push stays small enough to be inlined where moves are generated.
+    void grow(const Move &m);
 
+    // The moves are in `moves_` while there are at most `capacity` of them,
+    // all of them in `heap_` after that; `data_` points at whichever holds them.
     Move moves_[capacity];
     int size_ = 0;
-    std::vector<Move> overflow_;
+    const Move *data_ = moves_;
+    std::unique_ptr<Move[]> heap_;
+    int heap_room_ = 0;
 };
 
 } // namespace draughts

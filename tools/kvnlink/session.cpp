@@ -1,9 +1,10 @@
 // session.cpp - listen, connect and serial: open one link, then relay typed commands and arrivals under the referee's eye.
+#include <algorithm>
 #include <chrono>
-#include <cstring>
 
 #include "command.h"
 #include "link_open.h"
+#include "message_text.h"
 #include "notify.h"
 #include "printer.h"
 #include "referee.h"
@@ -31,8 +32,7 @@ void send(const Command &c, Printer &out, Referee &referee) {
     if (c.message.type == KVN_NONE || c.raw_text.empty()) return;
     const std::string wire = encode_wire(c.message);
     if (wire != c.raw_text)
-        out.status("note", "the raw text went out re-encoded as " + quoted(wire),
-                   [&](Json &j) { j.add("wire", wire); });
+        out.status("note", "the raw text went out re-encoded as " + quoted(wire), Json{{"wire", wire}});
 }
 
 void receive(Printer &out, Referee &referee, Sparring *player) {
@@ -58,8 +58,18 @@ bool refused(const Command &c, const LinkOptions &o, Printer &out, const Referee
     const char side = referee.side_of(self) == draughts::Side::white ? 'W' : 'Z';
     out.problem("refused",
                 std::string("not sent: illegal move by ") + side + ": " + why + " (--allow-illegal sends such moves)",
-                [&](Json &j) { j.add("reason", why); });
+                Json{{"reason", why}});
     return true;
+}
+
+// The command summary, one status line per line of it.
+void print_help(Printer &out) {
+    const std::string text = command_help();
+    for (size_t start = 0; start <= text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        out.status("help", text.substr(start, end - start));
+        start = end + 1;
+    }
 }
 
 int converse(const LinkOptions &o, EventSource &events, Printer &out, Referee &referee) {
@@ -84,13 +94,7 @@ int converse(const LinkOptions &o, EventSource &events, Printer &out, Referee &r
                 referee.close("quit");
                 return exit_ok;
             case Command::Kind::board: referee.print_board(); break;
-            case Command::Kind::help: {
-                const char *text = command_help();
-                for (const char *end; (end = std::strchr(text, '\n')) != nullptr; text = end + 1)
-                    out.status("help", std::string(text, end));
-                out.status("help", text);
-                break;
-            }
+            case Command::Kind::help: print_help(out); break;
             case Command::Kind::empty: break;
             }
         }
@@ -101,8 +105,7 @@ int converse(const LinkOptions &o, EventSource &events, Printer &out, Referee &r
 int spar(const LinkOptions &o, EventSource &events, Printer &out, Referee &referee) {
     const std::uint64_t seed =
         o.seed ? *o.seed : static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
-    out.status("sparring", "playing by itself, seed " + std::to_string(seed),
-               [&](Json &j) { j.add_raw("seed", std::to_string(seed)); });
+    out.status("sparring", "playing by itself, seed " + std::to_string(seed), Json{{"seed", seed}});
     Sparring player(referee, self, seed, o.request);
     const auto play_on = [&] {
         while (const auto m = player.next()) {

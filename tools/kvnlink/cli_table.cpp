@@ -3,14 +3,15 @@
 
 namespace kvnlink {
 
+namespace {
+const char *const typed_commands = "Once linked, commands are read from standard input, one per line; type help.";
+}
+
 const std::vector<Subcommand> &subcommand_table() {
     static const std::vector<Subcommand> table = {
-        {"listen", "wait for one peer on every local address, then exchange messages",
-         "Once linked, commands are read from standard input, one per line; type help.", define_listen},
-        {"connect", "connect to a listening peer at HOST, then exchange messages",
-         "Once linked, commands are read from standard input, one per line; type help.", define_connect},
-        {"serial", "open the null-modem serial port COM1..COM9, then exchange messages",
-         "Once linked, commands are read from standard input, one per line; type help.", define_serial},
+        {"listen", "wait for one peer on every local address, then exchange messages", typed_commands, define_listen},
+        {"connect", "connect to a listening peer at HOST, then exchange messages", typed_commands, define_connect},
+        {"serial", "open the null-modem serial port COM1..COM9, then exchange messages", typed_commands, define_serial},
         {"bridge", "open two links A and B and pass every message on from one to the other",
          "A and B are each one of listen:PORT, listen6:PORT, connect:HOST:PORT, connect6:HOST:PORT or serial:N.\n"
          "Standard input takes board and quit only.",

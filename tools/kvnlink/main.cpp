@@ -49,7 +49,7 @@ int main(int argc, char **argv) {
     for (const Subcommand &s : subcommand_table()) {
         CLI::App *sub = root.add_subcommand(s.name, s.summary);
         sub->set_help_flag("-h,--help", "print this help and exit");
-        if (*s.details != '\0') sub->footer(s.details);
+        sub->footer(s.details); // even when empty: a subcommand would otherwise inherit the root's footer
         handlers[sub] = s.define(*sub);
     }
     try {

@@ -15,9 +15,12 @@ void Printer::line(const std::string &text) {
     std::fflush(stdout);
 }
 
+void Printer::drawing(char side_to_move, const char (&squares)[50]) {
+    for (const auto &row : draw_board(side_to_move, squares)) line("     " + row);
+}
+
 void Printer::request_board(const kvn_message &m) {
-    if (m.type != KVN_GAME_REQUEST) return;
-    for (const auto &row : draw_board(m.u.game_request.side_to_move, m.u.game_request.squares)) line("     " + row);
+    if (m.type == KVN_GAME_REQUEST) drawing(m.u.game_request.side_to_move, m.u.game_request.squares);
 }
 
 void Printer::message(bool sent, const kvn_message &m, bool with_board, int slot) {
@@ -64,7 +67,7 @@ void Printer::board(char side_to_move, const char (&squares)[50], const std::str
         line(json_line(json));
         return;
     }
-    for (const auto &row : draw_board(side_to_move, squares)) line("     " + row);
+    drawing(side_to_move, squares);
     line("     " + fen);
 }
 

@@ -34,6 +34,8 @@ public:
 
 private:
     void line(const std::string &text);
+    // The one place a board is printed: drawn, and indented under the line it belongs to.
+    void drawing(char side_to_move, const char (&squares)[50]);
     // The board of a game request, indented under the request's line.
     void request_board(const kvn_message &message);
     // A status or problem line: the marker and text, or in JSON its kind, fields and text.

@@ -1,11 +1,12 @@
 # check_test_sources.cmake - every .cpp in a test suite's folder is built into its program.
 # cmake -DTESTS=<tests dir> -DSUITES=<suite;...> -DLISTED=<suite/file.cpp;...> -P check_test_sources.cmake
+cmake_minimum_required(VERSION 3.25)
 set(missing "")
 foreach(suite IN LISTS SUITES)
     file(GLOB found RELATIVE ${TESTS} ${TESTS}/${suite}/*.cpp)
-    foreach(file IN LISTS found)
-        if(NOT file IN_LIST LISTED)
-            list(APPEND missing ${file})
+    foreach(path IN LISTS found)
+        if(NOT path IN_LIST LISTED)
+            list(APPEND missing ${path})
         endif()
     endforeach()
 endforeach()

@@ -1,10 +1,9 @@
 # Makefile - thin front door over CMake.  `make demo` and `make test` do everything.
 # Each tree is a preset of CMakePresets.json (cmake --preset NAME, cmake --build
-# --preset NAME, ctest --preset NAME), in build/NAME; the folders here name them.
+# --preset NAME, ctest --preset NAME), in build/NAME: build/native, build/asan,
+# build/tsan, build/fuzz, build/win64, build/win32 and build/lib.
 LIB := build/lib
 NATIVE := build/native
-WIN64 := build/win64
-WIN32 := build/win32
 # Extra arguments for every configure step (say -DKVN_WERROR=OFF), and for ctest.
 CMAKE_FLAGS ?=
 CTEST_FLAGS ?=
@@ -99,9 +98,6 @@ package-windows: win64 win32
 	cmake --build --preset windows-zip
 
 # ---- reliability: sanitizer trees, fuzzing, soak --------------------------------
-ASAN := build/asan
-TSAN := build/tsan
-FUZZ := build/fuzz
 # halt_on_error: the first report fails the run; detect_leaks: LeakSanitizer at exit.
 export ASAN_OPTIONS ?= halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1
 export UBSAN_OPTIONS ?= halt_on_error=1:print_stacktrace=1

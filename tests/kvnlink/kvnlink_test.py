@@ -483,6 +483,7 @@ class SparringTest(unittest.TestCase):
             objects.append(json.loads(line))
         over = [o for o in objects if o["kind"] == "game_over"]
         self.assertEqual(len(over), 1, objects[-5:])
+        self.assertEqual((over[0]["ending"], over[0]["reason"]), ("no legal move", "W has no legal move"))
         self.assertFalse(any(l.startswith("!!") for l in black_lines), black_lines)
         with open(files[0]) as a, open(files[1]) as b:
             self.assertEqual(a.read(), b.read())

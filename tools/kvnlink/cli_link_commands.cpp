@@ -23,12 +23,12 @@ struct LinkCli {
 void add_end_codes(CLI::App &app, EndCodes &codes) {
     app.add_option_function<std::string>(
            "--end-codes",
-           [&codes](const std::string &spec) {
+           [&codes](const std::string &list) {
                std::string why;
-               codes = parse_end_codes(spec, why).value_or(EndCodes{});
+               codes = parse_end_codes(list, why).value_or(EndCodes{});
            },
            "what game end reasons 0-3 mean: resign, draw or none (default), e.g. 0=resign,1=draw")
-        ->type_name("SPEC")
+        ->type_name("CODES")
         ->check(checks::end_codes());
 }
 

@@ -25,15 +25,15 @@ std::string read_item(std::string_view item, EndCodes &codes, std::array<bool, 4
 
 } // namespace
 
-std::optional<EndCodes> parse_end_codes(std::string_view spec, std::string &why) {
+std::optional<EndCodes> parse_end_codes(std::string_view list, std::string &why) {
     EndCodes codes{};
     std::array<bool, 4> named{};
     for (;;) {
-        const size_t comma = spec.find(',');
-        why = read_item(spec.substr(0, comma), codes, named);
+        const size_t comma = list.find(',');
+        why = read_item(list.substr(0, comma), codes, named);
         if (!why.empty()) return std::nullopt;
         if (comma == std::string_view::npos) return codes;
-        spec.remove_prefix(comma + 1);
+        list.remove_prefix(comma + 1);
     }
 }
 

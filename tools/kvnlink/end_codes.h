@@ -24,7 +24,7 @@ using EndCodes = std::array<EndMeaning, 4>;
 
 // "0=resign,1=draw": each item REASON=MEANING, a reason 0-3 at most once,
 // codes not named meaning none; nothing, with the reason in `why`, otherwise.
-std::optional<EndCodes> parse_end_codes(std::string_view spec, std::string &why);
+std::optional<EndCodes> parse_end_codes(std::string_view list, std::string &why);
 
 const char *end_meaning_name(EndMeaning meaning); // "none", "resign", "draw"
 

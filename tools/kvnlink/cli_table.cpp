@@ -23,6 +23,9 @@ const std::vector<Subcommand> &subcommand_table() {
          "backaccept, raw); put -- before fields that start with a dash.",
          define_encode},
         {"perft", "count the positions DEPTH plies ahead, to check a move generator against", "", define_perft},
+        {"pdn", "replay every game of a PDN file under the rules and check its moves and results",
+         "Exit 0 when every game is legal and its Result agrees, 1 otherwise, 2 when FILE cannot be read or parsed.",
+         define_pdn},
         {"help", "list the subcommands, or show one subcommand's options", "", define_help},
     };
     return table;

@@ -8,19 +8,21 @@
 #include <utility>
 #include <vector>
 
+#include "draughts/splitmix64.h"
+
 namespace match {
 
-// SplitMix64: one 64-bit state, a fixed sequence of outputs for every seed.
+// The rules library's generator, with ranges drawn without bias.
 class SeededRandom {
 public:
-    explicit SeededRandom(std::uint64_t seed) : state_(seed) {}
+    explicit SeededRandom(std::uint64_t seed) : bits_(seed) {}
 
-    std::uint64_t next();
+    std::uint64_t next() { return bits_.next(); }
     // An index in [0, n), every one equally likely; n must be at least 1.
     std::uint64_t below(std::uint64_t n);
 
 private:
-    std::uint64_t state_;
+    draughts::SplitMix64 bits_;
 };
 
 // Fisher-Yates: the same order for the same seed everywhere.

@@ -26,6 +26,7 @@ const char *const usage =
     "       kvnlink decode WIRETEXT [--json]\n"
     "       kvnlink encode KIND FIELDS... [--json]\n"
     "       kvnlink perft DEPTH [--fen FEN] [--divide]\n"
+    "       kvnlink match --engine NAME=ADDRESS --engine NAME=ADDRESS [--games N] [--concurrency K] ...\n"
     "       kvnlink --version\n"
     "Once linked, commands are read from standard input, one per line; type help.\n";
 
@@ -262,6 +263,8 @@ int main(int argc, char **argv) {
     }
     if (command == "perft") return perft_command(args);
     if (command == "bridge") return bridge_command(args);
+    if (command == "match") return run_match(args);
+    if (command == "match-lane") return run_match_lane(args); // started by match itself
     if (command == "--version") {
         // The version of kvn.h this program was built with, which is the library's own.
         std::printf("kvnlink %s\n", KVN_VERSION);

@@ -61,5 +61,8 @@ int run_demo(const DemoOptions &options);
 int run_bridge(const BridgeOptions &options);
 int run_decode(const std::string &text, bool json);
 int run_encode(const std::vector<std::string> &words, bool json);
+// match_runner.cpp and match_lane.cpp: engine-against-engine matches and their worker lanes.
+int run_match(const std::vector<std::string> &args);
+int run_match_lane(const std::vector<std::string> &args);
 
 } // namespace kvnlink

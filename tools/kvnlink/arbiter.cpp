@@ -119,7 +119,9 @@ bool Arbiter::await_accepts() {
         kvn_message m{};
         kvn_receive_message(engines_[side]->slot(), &m);
         if (m.type == KVN_GAME_ACCEPT) accepted[side] = true;
-        if (m.type == KVN_GAME_END) lose(side, "refused the game with a game end");
+        // An engine may move at once after its accept, before the other one has accepted.
+        if (m.type == KVN_MOVE && accepted[side]) early_moves_.push_back({side, m});
+        // A game end here is no answer: it may be the last word of the engine's previous game.
     }
     if (report_.result != Result::unfinished) return false;
     if (!accepted[white] && !accepted[black]) decide(Result::draw, "neither engine accepted the game in time");
@@ -132,6 +134,8 @@ void Arbiter::play_moves() {
     if (game.result() != Result::unfinished) return decide(game.result(), game.how_it_ended());
     const int first = static_cast<int>(game.position().to_move);
     if (clocks_[first]) clocks_[first]->start(clock::now());
+    for (const auto &[side, m] : early_moves_)
+        if (report_.result == Result::unfinished) on_move(side, m, clock::now());
     while (report_.result == Result::unfinished) {
         const int to_move = static_cast<int>(game.position().to_move);
         int wait_ms = -1;

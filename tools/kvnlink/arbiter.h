@@ -6,6 +6,8 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "draughts/game.h"
 #include "lane_engine.h"
@@ -63,6 +65,7 @@ private:
     LaneInput &input_;
     GameReport report_;
     std::optional<match::GameClock> clocks_[2];
+    std::vector<std::pair<int, kvn_message>> early_moves_; // moves that came before both accepts, by side
 };
 
 // The wire's squares for a move, and back; false for a square outside 1..50.

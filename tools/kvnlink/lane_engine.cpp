@@ -43,9 +43,12 @@ void LaneEngine::send(const kvn_message &message) const {
     if (linked_) kvn_send_message(slot_, &message);
 }
 
-bool LaneEngine::ensure_linked(std::uint64_t seed, std::string &error) {
-    // A program of ours that has ended has taken its link with it.
+void LaneEngine::drop_if_ended() {
     if (linked_ && program_ && !program_->running()) drop();
+}
+
+bool LaneEngine::ensure_linked(std::uint64_t seed, std::string &error) {
+    drop_if_ended();
     if (linked_) return true;
     drop();
     linked_ = address_.link ? open_address(error) : start_program(seed, error);

@@ -24,6 +24,8 @@ public:
     // opens its address again.  False, with the reason, when it did not come
     // within the time-out.  `seed` fills in the command's {seed}.
     bool ensure_linked(std::uint64_t seed, std::string &error);
+    // Drops the link of a program of ours that has ended (which took its link with it).
+    void drop_if_ended();
     // The link is gone (or must go): frees the slot and ends a program the lane started.
     void drop();
 

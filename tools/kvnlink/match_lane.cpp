@@ -43,6 +43,18 @@ void between_games(const Event &e, Lane &lane) {
     }
 }
 
+// Before linking engines again: what is queued from links that are gone is dropped.  After
+// kvn_disconnect nothing more comes for the old link, but what came before may still wait,
+// and an old loss must not end the new link.
+void settle(Lane &lane) {
+    for (LaneEngine *engine : lane.engines) engine->drop_if_ended();
+    for (Event e; (e = lane.events.next(0)).kind != Event::Kind::timeout;) {
+        if (e.kind == Event::Kind::line) lane.input.lines.push_back(e.text);
+        else if (e.kind == Event::Kind::end_of_input) lane.input.ended = true;
+        else between_games(e, lane);
+    }
+}
+
 nlohmann::json play(const nlohmann::json &order, Lane &lane) {
     const int number = order.value("game", 0);
     nlohmann::json answer = {{"game", number}};
@@ -55,6 +67,7 @@ nlohmann::json play(const nlohmann::json &order, Lane &lane) {
     LaneEngine *black = lane.engines[first_white ? 1 : 0];
     GameSetup setup{*start, lane.options.time, lane.options.max_plies, lane.options.timeout_s, true};
     for (;;) {
+        settle(lane);
         for (LaneEngine *engine : lane.engines)
             if (!engine->ensure_linked(seed + static_cast<std::uint64_t>(engine->slot()), error))
                 return answer["failed"] = error, answer;

@@ -20,6 +20,23 @@ set(CPACK_SOURCE_IGNORE_FILES "/build/;/\\\\.git")
 set(CPACK_STRIP_FILES ON) # the packages ship no debug information
 
 if(WIN32)
+    # `cmake --build build/win64 --target windows-zip` (make package-windows):
+    # the ZIP of both DLLs from this tree and the 32-bit one, then its check.
+    # The 32-bit tree is built on its own beforehand.
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+        set(KVN_WIN32_TREE ${PROJECT_BINARY_DIR}/../win32 CACHE PATH "The 32-bit Windows tree the ZIP takes kvn.dll from")
+        set(KVN_WINDOWS_ZIP_DIR ${PROJECT_BINARY_DIR}/.. CACHE PATH "Where the Windows ZIP is written")
+        set(kvn_zip ${KVN_WINDOWS_ZIP_DIR}/kvn-${PROJECT_VERSION}-windows.zip)
+        add_custom_target(windows-zip
+            COMMAND ${PROJECT_SOURCE_DIR}/tools/make-windows-zip.sh ${PROJECT_BINARY_DIR} ${KVN_WIN32_TREE}
+                    ${KVN_WINDOWS_ZIP_DIR} ${PROJECT_VERSION}
+            COMMAND ${PROJECT_SOURCE_DIR}/tests/package/check_windows_zip.sh ${kvn_zip} ${PROJECT_VERSION}
+            COMMENT "The Windows ZIP ${kvn_zip}" VERBATIM USES_TERMINAL)
+        add_dependencies(windows-zip kvn)
+        if(TARGET kvnlink)
+            add_dependencies(windows-zip kvnlink)
+        endif()
+    endif()
     set(CPACK_GENERATOR ZIP)
     include(CPack)
     return()
@@ -110,3 +127,15 @@ foreach(component IN LISTS CPACK_COMPONENTS_ALL)
 endforeach()
 
 include(CPack)
+
+# `cmake --build build/native --target debian-packages` (make package): the
+# Debian packages, next to CPackConfig.cmake, after building only what they
+# hold (not the tests or the benchmarks, which CPack's own `package` target
+# would build first).
+add_custom_target(debian-packages
+    COMMAND ${CMAKE_CPACK_COMMAND} --config ${PROJECT_BINARY_DIR}/CPackConfig.cmake -G DEB
+    WORKING_DIRECTORY ${PROJECT_BINARY_DIR} VERBATIM USES_TERMINAL)
+add_dependencies(debian-packages kvn kvn_archive)
+if(TARGET kvnlink)
+    add_dependencies(debian-packages kvnlink)
+endif()

@@ -21,7 +21,7 @@ want=${1:-native}
 
 list() { grep -hv '^#' "$@" | tr -s ' \n' '  '; }
 case "$want" in
-lib) needed="cmake ninja-build g++ make"; optional="" ;;
+lib) needed="cmake ninja-build g++ make libcli11-dev nlohmann-json3-dev"; optional="" ;;
 native) needed=$(list "$here/deps/native.txt"); optional=$(list "$here/deps/native-optional.txt") ;;
 windows)
     needed=$(list "$here/deps/native.txt" "$here/deps/windows.txt")

@@ -2,8 +2,10 @@
 # make-windows-zip.sh - collects the Windows DLLs, import libraries, .def files, header,
 # kvnlink.exe and a README from the two Windows build trees into kvn-<version>-windows.zip.
 #
-# Usage: tools/make-windows-zip.sh [WIN64_TREE [WIN32_TREE [OUT_DIR]]]
-#        (defaults: build/win64 build/win32 build)
+# Usage: tools/make-windows-zip.sh [WIN64_TREE [WIN32_TREE [OUT_DIR [VERSION]]]]
+#        (defaults: build/win64 build/win32 build, and the win64 tree's version)
+# The win64 tree's windows-zip target (`make package-windows`) runs it with
+# every argument, then checks the ZIP.
 #
 # Layout of the ZIP (one top folder, so that unpacking never scatters files):
 #   kvn-<version>-windows/README.txt
@@ -14,19 +16,20 @@
 # libkvn.dll.a those for MinGW.  A file is looked for by name anywhere in its
 # tree (and the .def files in the source tree as well); when an MSVC .lib is
 # missing it is made from the .def with the MinGW dlltool, which writes a
-# format MSVC's linker reads.  The version comes from the win64 tree's CMake
-# cache, that is from the project() line of the top-level CMakeLists.txt.
+# format MSVC's linker reads.  The version is the project() line's of the
+# top-level CMakeLists.txt: given by CMake, or else read from the win64 tree's cache.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 win64=${1:-$root/build/win64}
 win32=${2:-$root/build/win32}
 out=${3:-$root/build}
+version=${4:-}
 
 fail() { echo "make-windows-zip: $*" >&2; exit 1; }
 [ -d "$win64" ] || fail "no 64-bit build tree at $win64"
 [ -d "$win32" ] || fail "no 32-bit build tree at $win32"
 
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$win64/CMakeCache.txt" 2>/dev/null | head -n 1)
+[ -n "$version" ] || version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$win64/CMakeCache.txt" 2>/dev/null | head -n 1)
 [ -n "$version" ] || fail "no CMAKE_PROJECT_VERSION in $win64/CMakeCache.txt"
 
 # find_file NAME DIR...: the first file of that name in the given trees.

@@ -40,7 +40,6 @@ part() {
     rc=${PIPESTATUS[0]}
     case $kind in
     ctest) counts=$(ctest_counts "$log") ;;
-    fuzz) counts="$(grep -c '^== fuzz: ' "$log") 0 0" ;;
     steps) counts="$(grep -c '^== ok: ' "$log") 0 0" ;;
     esac
     set -- $counts
@@ -57,7 +56,7 @@ part style steps "sources in the checked-in style" -- $MAKE --no-print-directory
 part native ctest "" -- $MAKE --no-print-directory test-native
 part "ASan+UBSan" ctest "" -- $MAKE --no-print-directory test-asan
 part TSan ctest "" -- $MAKE --no-print-directory test-tsan
-part fuzz fuzz "targets, ${FUZZ_SECONDS:-45}s each" -- $MAKE --no-print-directory fuzz-smoke
+part fuzz ctest "targets, ${FUZZ_SECONDS:-45}s each" -- $MAKE --no-print-directory fuzz-smoke
 part "win64 under Wine" ctest "" -- $MAKE --no-print-directory test-win64
 win32_note=""
 [ -x /usr/lib/wine/wine ] || win32_note="32-bit Wine (wine32:i386) is not installed: kvn.dll alone is built and its file checked, each program that needs Wine to run counts as one skip"

@@ -528,6 +528,28 @@ class CodecTest(unittest.TestCase):
         self.assertEqual(json.loads(run("decode", "B0", "--json").stdout),
                          dict(kind="back", move_number=1, side_to_move="", wire="B0"))
 
+class HelpTest(unittest.TestCase):
+    """`kvnlink help` is made from the table of subcommands; the man page and docs/kvnlink.md must keep up with it."""
+    HERE = os.path.dirname(os.path.abspath(__file__))
+    MAN = os.path.join(HERE, "..", "..", "tools", "kvnlink", "kvnlink.1")
+    DOCS = os.path.join(HERE, "..", "..", "docs", "kvnlink.md")
+
+    def test_man_page_and_docs_name_every_subcommand_and_option(self):
+        listing = run("help")
+        self.assertEqual(listing.returncode, 0, listing.stderr)
+        names = re.findall(r"^  (\w+) ", listing.stdout.split("Subcommands:", 1)[1], re.M)
+        self.assertIn("listen", names)
+        man = open(self.MAN).read().replace("\\-", "-")
+        docs = open(self.DOCS).read()
+        self.assertEqual(run("listen", "--help").stdout, run("help", "listen").stdout)
+        for name in names:
+            text = run("help", name).stdout
+            for word in ["kvnlink " + name] + re.findall(r"--[a-z][a-z0-9-]*", text + listing.stdout):
+                with self.subTest(subcommand=name, word=word):
+                    self.assertIn(word.replace("kvnlink ", ".B kvnlink "), man)
+                    self.assertIn(word, docs)
+
+
 class PerftTest(unittest.TestCase):
     def test_perft_from_the_start_and_divided_from_a_fen(self):
         result = run("perft", "6")

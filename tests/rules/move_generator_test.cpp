@@ -18,6 +18,32 @@ TEST(Perft, StartingPositionToDepthSix) {
     EXPECT_EQ(divided.front().count, 80u);
 }
 
+// More captures than a move list's fixed array holds: none may be lost.
+TEST(Perft, PositionsWithMoreThan256Captures) {
+    const struct {
+        const char *fen;
+        std::uint64_t known[3];
+    } crowded[] = {
+        {"W:WK1,K6,K35,K36,K45,K46,K50:B2,4,7,11,14,15,21,24,27,29,32,33,42,43", {288, 3669, 24458}},
+        {"W:WK2,K3,K4,K5,K7,K36,K46:B1,8,9,10,16,17,20,24,27,29,32,33,42,43", {313, 315, 3960}},
+    };
+    for (const auto &c : crowded) {
+        for (int depth = 1; depth <= 3; ++depth)
+            EXPECT_EQ(draughts::perft(position_of(c.fen), depth), c.known[depth - 1]) << c.fen << " depth " << depth;
+        // Every entry named apart from the others, though captures share their from and to squares.
+        std::vector<std::string> texts;
+        for (const auto &e : draughts::perft_divide(position_of(c.fen), 1)) texts.push_back(e.text);
+        std::sort(texts.begin(), texts.end());
+        EXPECT_EQ(std::unique(texts.begin(), texts.end()), texts.end()) << c.fen;
+        // Filled twice (the second time into the heap block kept by clear()), then copied.
+        draughts::MoveList list;
+        for (int i = 0; i < 2; ++i) draughts::generate_moves(position_of(c.fen), list);
+        const draughts::MoveList copy = list;
+        EXPECT_TRUE(std::equal(copy.begin(), copy.end(), list.begin(), list.end())) << c.fen;
+        EXPECT_EQ(copy.size(), static_cast<int>(c.known[0]));
+    }
+}
+
 TEST(Captures, OnlyTheLongestSequenceMayBePlayed) {
     // 32x23 takes one piece, 33x11 takes two: only the second is legal.
     EXPECT_EQ(legal_moves("W:W32,33:B17,28"), Moves({move(33, 11, {28, 17})}));

@@ -14,6 +14,16 @@ TEST(Fen, RoundTripsWithKingsAndRanges) {
     EXPECT_EQ(draughts::to_fen(position_of(draughts::to_fen(p).c_str())), draughts::to_fen(p));
 }
 
+TEST(Fen, TakesAnyWhitespaceAroundItsPartsAndShowsNoRawControlCharacters) {
+    for (const char *fen : {"W : W31,32 : B1,2", "\tW:\tW31 ,\t32\r\n:B1, 2\r\n", " W:W 31,32:\tB1,2."})
+        EXPECT_EQ(draughts::to_fen(position_of(fen)), "W:W31,32:B1,2") << fen;
+    std::string error;
+    EXPECT_FALSE(draughts::parse_fen("W:W3\t1:B1", error).has_value());
+    EXPECT_EQ(error, "'3\\t1' is not a square 1-50 or a range of them");
+    EXPECT_FALSE(draughts::parse_fen("W:W31:\rQ1", error).has_value());
+    EXPECT_EQ(error.find_first_of("\t\r\n"), std::string::npos) << error;
+}
+
 TEST(Fen, RefusesWhatIsNoPosition) {
     for (const char *bad : {"", "X:W1:B2", "W:W51:B1", "W:W1,1", "W:W1:W2", "W:W5-3", "W:W1:B2:Q3", "W:Wx"}) {
         std::string error;

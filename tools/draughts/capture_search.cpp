@@ -81,8 +81,9 @@ private:
 };
 
 // The men that have a piece to jump right now: the cheap test that spares
-// most men (and most positions) the search.
-Bits men_able_to_capture(Bits men, Bits opponents, Bits empty) {
+// most men (and most positions) the search.  Marked inline: the compiler
+// otherwise keeps it out of line, which costs perft a few per cent.
+inline Bits men_able_to_capture(Bits men, Bits opponents, Bits empty) {
     Bits able = 0;
     for (int d : directions) able |= men & step(opponents & step(empty, -d), -d);
     return able;

@@ -18,10 +18,30 @@ void append_pieces(std::string &out, char colour, Bits pieces, Bits kings) {
     }
 }
 
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+// Whitespace of any kind around a part, as a FEN copied from a file or a tag may have.
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '"')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '"' || s.back() == '.')) s.remove_suffix(1);
+    while (!s.empty() && (is_blank(s.front()) || s.front() == '"')) s.remove_prefix(1);
+    while (!s.empty() && (is_blank(s.back()) || s.back() == '"' || s.back() == '.')) s.remove_suffix(1);
     return s;
+}
+
+// A piece of the text as an error message may show it: quoted, control characters escaped.
+std::string shown(std::string_view s) {
+    std::string out = "'";
+    for (char c : s) {
+        if (c == '\t') out += "\\t";
+        else if (c == '\r') out += "\\r";
+        else if (c == '\n') out += "\\n";
+        else if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7f) out += c;
+        else {
+            constexpr char hex[] = "0123456789abcdef";
+            const auto u = static_cast<unsigned char>(c);
+            out += {'\\', 'x', hex[u >> 4], hex[u & 15]};
+        }
+    }
+    return out + "'";
 }
 
 bool read_square(std::string_view text, int &square) {
@@ -45,7 +65,7 @@ bool read_pieces(std::string_view list, Position &position, std::string &error) 
         int last = 0;
         if (!read_square(item.substr(0, dash), first) ||
             !read_square(dash == std::string_view::npos ? item : item.substr(dash + 1), last) || last < first) {
-            error = "'" + std::string(item) + "' is not a square 1-50 or a range of them";
+            error = shown(item) + " is not a square 1-50 or a range of them";
             return false;
         }
         for (int s = first; s <= last; ++s) {
@@ -73,12 +93,14 @@ std::string to_fen(const Position &position) {
 std::optional<Position> parse_fen(std::string_view text, std::string &error) {
     text = trim(text);
     Position position;
-    if (text.size() < 2 || (text[0] != 'W' && text[0] != 'B') || text[1] != ':') {
+    const size_t first_colon = text.find(':');
+    const std::string_view side = trim(text.substr(0, first_colon));
+    if (first_colon == std::string_view::npos || (side != "W" && side != "B")) {
         error = "a FEN starts with the side to move, W: or B:";
         return std::nullopt;
     }
-    position.to_move = text[0] == 'W' ? Side::white : Side::black;
-    text.remove_prefix(2);
+    position.to_move = side == "W" ? Side::white : Side::black;
+    text.remove_prefix(first_colon + 1);
     bool seen[2] = {false, false};
     while (!text.empty()) {
         const size_t colon = text.find(':');
@@ -86,7 +108,7 @@ std::optional<Position> parse_fen(std::string_view text, std::string &error) {
         text = colon == std::string_view::npos ? std::string_view() : text.substr(colon + 1);
         const int which = list.empty() ? -1 : list.front() == 'W' ? 0 : list.front() == 'B' ? 1 : -1;
         if (which < 0 || seen[which]) {
-            error = "'" + std::string(list) + "' should be one list of W or B pieces";
+            error = shown(list) + " should be one list of W or B pieces";
             return std::nullopt;
         }
         seen[which] = true;

@@ -23,7 +23,9 @@ Result result_of(const Position &position, int king_plies) {
     return king_plies >= drawing_king_plies ? Result::draw : Result::unfinished;
 }
 
-Game::Game(const Position &start) : start_(start), position_(start), result_(result_of(start, 0)) {}
+Game::Game(const Position &start) : start_(start), position_(start), result_(result_of(start, 0)), counts_(start) {
+    if (result_ != Result::unfinished) ending_ = Ending::no_legal_move;
+}
 
 std::string Game::objection(Side side, const Move &move) const {
     if (!following()) return "is not judged: the game is no longer followed";
@@ -46,12 +48,23 @@ Verdict Game::claim(Side side, const Move &move) {
         return v;
     }
     if (!v.played) return v;
-    // The draw count runs on king moves that take nothing; a man's move or a capture resets it.
-    const bool king_move = (position_.kings & square_bit(move.from)) != 0;
-    king_plies_ = king_move && move.captured == 0 ? king_plies_ + 1 : 0;
+    const Position before = position_;
     position_ = play(position_, move);
-    result_ = result_of(position_, king_plies_);
+    const Ending draw = counts_.count(before, move, position_);
+    // No legal move loses even on the ply that would complete a draw count.
+    result_ = result_of(position_, 0);
+    if (result_ != Result::unfinished) ending_ = Ending::no_legal_move;
+    else if (draw != Ending::none) {
+        result_ = Result::draw;
+        ending_ = draw;
+    }
     return v;
+}
+
+void Game::end(Ending ending, Result result) {
+    if (result_ != Result::unfinished || ending == Ending::none) return;
+    result_ = result;
+    ending_ = ending;
 }
 
 void Game::stop(const std::string &reason) {
@@ -59,14 +72,17 @@ void Game::stop(const std::string &reason) {
 }
 
 std::string Game::how_it_ended() const {
-    switch (result_) {
-    case Result::white_wins:
-    case Result::black_wins: return std::string(1, side_letter(position_.to_move)) + " has no legal move";
-    case Result::draw:
+    switch (ending_) {
+    case Ending::none: return "the game is not over";
+    case Ending::no_legal_move: return std::string(1, side_letter(position_.to_move)) + " has no legal move";
+    case Ending::threefold_repetition: return "the same position for the third time";
+    case Ending::sixteen_move_rule: return "16 moves by each side in an endgame against a lone king";
+    case Ending::five_move_rule: return "5 moves by each side in an endgame against a lone king";
+    case Ending::twenty_five_move_rule:
         return std::to_string(drawing_king_plies / 2) + " moves by each side made by kings without a capture";
-    case Result::unfinished: break;
+    default: break;
     }
-    return "the game is not over";
+    return ending_name(ending_);
 }
 
 } // namespace draughts

@@ -1,12 +1,15 @@
 // game.h - a game as a referee follows it: every claimed move judged, the
 // legal ones (and the illegal ones that can be carried out) played, and the
-// result by the rules: a side with no legal move has lost, and a long run of
-// king moves without a capture is a draw.
+// result by the rules: a side with no legal move has lost, and the draw rules
+// of draw_rules.h (repetition, the endgame counts, the run of king moves) end
+// the game in a draw.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "draughts/draw_rules.h"
+#include "draughts/ending.h"
 #include "draughts/position.h"
 
 namespace draughts {
@@ -15,10 +18,6 @@ enum class Result : std::uint8_t { unfinished, white_wins, black_wins, draw };
 
 // As PDN writes it: "*", "2-0", "0-2", "1-1".
 const char *result_text(Result result);
-
-// 25 moves by each side in a row, all made by kings and none taking a piece,
-// draw the game: the count of such plies that ends it.
-inline constexpr int drawing_king_plies = 50;
 
 // What the referee made of one claimed move.  `why` is empty for a legal move.
 struct Verdict {
@@ -52,15 +51,23 @@ public:
     // Stops following the game, for a reason outside the moves (a take-back).
     void stop(const std::string &reason);
 
+    // Ends the game off the board (an illegal move, a lost link, a program's
+    // game end, a time forfeit, adjudication) with the given result; a game
+    // the rules have already ended keeps its result and ending.
+    void end(Ending ending, Result result);
+
     const Position &start() const { return start_; }
     const Position &position() const { return position_; }
     const std::vector<Ply> &plies() const { return plies_; }
     Result result() const { return result_; }
     bool following() const { return stop_reason_.empty(); }
     const std::string &stop_reason() const { return stop_reason_; }
-    int king_plies() const { return king_plies_; }
+    int king_plies() const { return counts_.king_plies(); }
+    const DrawCounts &draw_counts() const { return counts_; }
+    Ending ending() const { return ending_; }
 
-    // How a finished game ended: "Z has no legal move" or the draw rule.
+    // How a finished game ended: "Z has no legal move", the draw rule, or the
+    // ending recorded off the board.
     std::string how_it_ended() const;
 
 private:
@@ -68,11 +75,13 @@ private:
     Position position_;
     std::vector<Ply> plies_;
     Result result_ = Result::unfinished;
-    int king_plies_ = 0;
+    Ending ending_ = Ending::none;
+    DrawCounts counts_;
     std::string stop_reason_;
 };
 
-// The result of a position reached with `king_plies` king moves in a row.
+// The result of a position reached with `king_plies` king moves in a row, by
+// the no-legal-move and 25-move rules alone (Game applies every rule).
 Result result_of(const Position &position, int king_plies);
 
 } // namespace draughts

@@ -1,7 +1,9 @@
 // pdn.h - games in Portable Draughts Notation, written and read back.
 //
-// A game is its tags (Event, Date, White, Black, Result, and FEN when it did
-// not start from the starting position), then its moves, numbered, then the
+// A game is its tags (the seven every PDN game has: Event, Site, Date, Round,
+// White, Black, Result; then GameType "20" for international draughts, FEN
+// when it did not start from the starting position, and Termination with the
+// ending's name once the game is over), then its moves, numbered, then the
 // result.  Moves that were claimed but not legal are kept in comments of one
 // fixed form, "{illegal move by W: 32-27 leaves a compulsory capture 33x22}",
 // so that reading the game back replays them exactly as the referee did.
@@ -18,6 +20,7 @@ namespace draughts {
 
 struct PdnTags {
     std::string event, date, white, black;
+    std::string site = "?", round = "?"; // after the others, so that {event, date, white, black} still fills them
 };
 
 // The game as PDN text, ending with a blank line, so that games appended to
@@ -36,7 +39,8 @@ struct PdnGame {
 };
 
 // Every game of the text, its moves replayed; nothing with the reason in
-// `error` when a move is not legal or the text is not PDN as written above.
+// `error` when a move is not legal or the text is not PDN (see pdn_file.h for
+// what is read and pdn_replay.h for a game-by-game report instead).
 std::vector<PdnGame> read_pdn(std::string_view text, std::string &error);
 
 } // namespace draughts

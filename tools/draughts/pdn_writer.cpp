@@ -1,8 +1,8 @@
 // pdn_writer.cpp - one game as PDN text.
-#include "draughts/capture_route.h"
 #include "draughts/fen.h"
 #include "draughts/move_check.h"
 #include "draughts/move_generator.h"
+#include "draughts/move_text.h"
 #include "draughts/pdn.h"
 #include "draughts/square_string.h"
 
@@ -40,18 +40,15 @@ std::string pdn_move(const Position &position, const Move &move) {
     if (move.captured == 0) return notation(move);
     MoveList legal;
     generate_moves(position, legal);
-    bool shared = false;
-    for (const Move &m : legal) shared = shared || (m.from == move.from && m.to == move.to && !(m == move));
-    if (!shared) return notation(move);
-    std::string text = std::to_string(move.from);
-    for (int square : capture_route(position, move)) text += "x" + std::to_string(square);
-    return text;
+    return distinct_notation(position, legal, move);
 }
 
 std::string write_pdn(const PdnTags &tags, const Game &game) {
-    std::string text = tag("Event", tags.event) + tag("Date", tags.date) + tag("White", tags.white) +
-                       tag("Black", tags.black) + tag("Result", result_text(game.result()));
+    std::string text = tag("Event", tags.event) + tag("Site", tags.site) + tag("Date", tags.date) +
+                       tag("Round", tags.round) + tag("White", tags.white) + tag("Black", tags.black) +
+                       tag("Result", result_text(game.result())) + tag("GameType", "20");
     if (!(game.start() == Position::initial())) text += tag("FEN", to_fen(game.start()));
+    if (game.ending() != Ending::none) text += tag("Termination", ending_name(game.ending()));
 
     std::vector<std::string> tokens;
     int number = 1;

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "draughts/move_generator.h"
+#include "draughts/move_text.h"
 
 namespace draughts {
 
@@ -22,10 +23,12 @@ std::vector<DivideEntry> perft_divide(const Position &position, int depth) {
     if (depth <= 0) return entries;
     MoveList moves;
     generate_moves(position, moves);
-    for (const Move &m : moves) entries.push_back({m, perft(play(position, m), depth - 1)});
+    for (const Move &m : moves)
+        entries.push_back({m, perft(play(position, m), depth - 1), distinct_notation(position, moves, m)});
     // In board order, so that two programs' lists can be compared line by line.
     std::sort(entries.begin(), entries.end(), [](const DivideEntry &a, const DivideEntry &b) {
-        return a.move.from != b.move.from ? a.move.from < b.move.from : a.move.to < b.move.to;
+        if (a.move.from != b.move.from) return a.move.from < b.move.from;
+        return a.move.to != b.move.to ? a.move.to < b.move.to : a.move.captured < b.move.captured;
     });
     return entries;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "draughts/position.h"
@@ -14,9 +15,11 @@ std::uint64_t perft(const Position &position, int depth);
 struct DivideEntry {
     Move move;
     std::uint64_t count;
+    std::string text = {}; // the move's notation, with its path where another capture shares from and to
 };
 
-// perft split by the first move: one entry per legal move, by from and then to square.
+// perft split by the first move: one entry per legal move, by from and then to
+// square (two captures between the same squares by their taken pieces).
 std::vector<DivideEntry> perft_divide(const Position &position, int depth);
 
 } // namespace draughts

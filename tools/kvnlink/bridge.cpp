@@ -34,7 +34,7 @@ int run_bridge(const BridgeOptions &o) {
     // One end after the other: a listening end holds the bridge until its peer comes.
     for (int32_t slot = 0; slot < 2; ++slot) {
         out.status("opening", "opening " + o.names[slot] + ", " + o.addresses[slot],
-                   [&](Json &j) { j.add("end", o.names[slot]).add("address", o.addresses[slot]); });
+                   Json{{"end", o.names[slot]}, {"address", o.addresses[slot]}});
         if (open_link(slot, o.ends[slot], events, out) != 0) return exit_failed;
     }
     Referee referee(out, o.pdn);
@@ -55,7 +55,7 @@ int run_bridge(const BridgeOptions &o) {
         }
         why = "a lost link on " + o.names[from];
         out.status("connection_lost", "connection lost on " + o.names[from] + ": the bridge ends",
-                   [&](Json &j) { j.add("end", o.names[from]); });
+                   Json{{"end", o.names[from]}});
         // What had already arrived on either end is still passed on.
         for (Event rest; (rest = events.next(0)).kind != Event::Kind::timeout;)
             if (rest.kind == Event::Kind::notification && rest.wparam != KVN_CONNECTION_LOST &&

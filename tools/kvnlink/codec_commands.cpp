@@ -9,17 +9,7 @@
 namespace kvnlink {
 
 int run_decode(const std::string &text, bool json) {
-    const kvn_message m = decode_wire(text);
-    if (json) {
-        Json j;
-        add_fields(j, m);
-        std::printf("%s\n", j.add("wire", text).str().c_str());
-        return exit_ok;
-    }
-    std::printf("%s\n", describe(m).c_str());
-    if (m.type == KVN_GAME_REQUEST)
-        for (const auto &row : draw_board(m.u.game_request.side_to_move, m.u.game_request.squares))
-            std::printf("     %s\n", row.c_str());
+    Printer(json).decoded(decode_wire(text), text);
     return exit_ok;
 }
 
@@ -31,14 +21,10 @@ int run_encode(const std::vector<std::string> &words, bool json) {
         return exit_usage;
     }
     const std::string wire = encode_wire(c.message);
-    if (json) {
-        Json j;
-        add_fields(j, c.message);
-        std::printf("%s\n", j.add("wire", wire).str().c_str());
-    } else {
-        // Exactly the text: a game request's name field may hold spaces.
-        std::printf("%s\n", wire.c_str());
-    }
+    Printer out(json);
+    // Readable: exactly the text, as a game request's name field may hold spaces.
+    if (json) out.decoded(c.message, wire);
+    else out.plain(wire);
     return exit_ok;
 }
 

@@ -23,7 +23,13 @@ Command parse_line(const std::string &line);
 // The same commands given as separate words, as on kvnlink's command line.
 Command parse_words(const std::vector<std::string> &words);
 
-// The command summary printed by `help`, several lines.
-const char *command_help();
+// A command word and its fields; `rest` is the line after the word (chat and raw take it whole).
+Command build_command(const std::string &word, const std::vector<std::string> &fields, const std::string &rest);
+
+// Whether the word takes the rest of the line as it is, quotes and all (chat, raw).
+bool takes_rest_of_line(const std::string &word);
+
+// The command summary printed by `help`, several lines, made from the table of commands.
+std::string command_help();
 
 } // namespace kvnlink

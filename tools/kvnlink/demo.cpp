@@ -94,7 +94,7 @@ int run_demo(const DemoOptions &o) {
     if (!open_both(o.port == 0 ? KVN_DEFAULT_PORT : o.port, events, out)) return exit_failed;
     const std::string pdn = o.pdn.empty() ? default_pdn_path() : o.pdn;
     out.status("sparring", "seed " + std::to_string(o.seed) + ": slot 0 plays white, slot 1 black",
-               [&](Json &j) { j.add_raw("seed", std::to_string(o.seed)); });
+               Json{{"seed", o.seed}});
     // One referee watches for both: each slot is its party of the same number.
     Referee referee(out, pdn);
     Sparring players[2] = {Sparring(referee, server_slot, o.seed, parse_line(request_line).message),

@@ -1,42 +1,9 @@
 // engine_address.cpp - reading an engine's address from the command line.
 #include "engine_address.h"
 
-#include <cstdlib>
+#include "link_address.h"
 
 namespace kvnlink {
-
-namespace {
-
-bool whole_number(const std::string &text, int lo, int hi, int &out) {
-    if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-    out = std::atoi(text.c_str());
-    return out >= lo && out <= hi;
-}
-
-// The link forms, as `bridge` takes them.
-bool parse_link(const std::string &text, LinkOptions &link) {
-    const size_t colon = text.find(':');
-    const size_t last = text.rfind(':');
-    if (colon == std::string::npos) return false;
-    const std::string kind = text.substr(0, colon);
-    link.ipv6 = kind == "listen6" || kind == "connect6";
-    if (kind == "listen" || kind == "listen6") {
-        link.mode = LinkOptions::Mode::listen;
-        return whole_number(text.substr(colon + 1), 1, 65535, link.port);
-    }
-    if (kind == "connect" || kind == "connect6") {
-        link.mode = LinkOptions::Mode::connect;
-        link.host = text.substr(colon + 1, last - colon - 1);
-        return last != colon && !link.host.empty() && whole_number(text.substr(last + 1), 1, 65535, link.port);
-    }
-    if (kind == "serial") {
-        link.mode = LinkOptions::Mode::serial;
-        return whole_number(text.substr(colon + 1), 1, 9, link.serial_port);
-    }
-    return false;
-}
-
-} // namespace
 
 std::optional<EngineAddress> parse_engine_address(const std::string &text, std::string &error) {
     EngineAddress address;
@@ -54,10 +21,8 @@ std::optional<EngineAddress> parse_engine_address(const std::string &text, std::
         return address;
     }
     LinkOptions link;
-    if (!parse_link(text, link)) {
-        error = "an engine address is cmd:COMMAND, listen:PORT, listen6:PORT, connect:HOST:PORT, "
-                "connect6:HOST:PORT or serial:N, not '" +
-                text + "'";
+    if (!parse_link_address(text, link)) {
+        error = std::string("an engine address is cmd:COMMAND, ") + link_address_forms + ", not '" + text + "'";
         return std::nullopt;
     }
     address.link = link;

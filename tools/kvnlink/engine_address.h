@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "subcommands.h"
+#include "link_options.h"
 
 namespace kvnlink {
 

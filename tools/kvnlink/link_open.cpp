@@ -39,7 +39,7 @@ int32_t open_link(int32_t slot, const LinkOptions &o, EventSource &events, Print
     case LinkOptions::Mode::listen:
         what = "listening on " + where;
         done = "a peer connected on " + where;
-        out.status("waiting", "waiting for a peer on " + where, [&](Json &j) { j.add("port", port); });
+        out.status("waiting", "waiting for a peer on " + where, Json{{"port", port}});
         // Each call waits about 500 ms for a peer and answers -1 if none came.
         do code = connect(nullptr);
         while (code == KVN_NO_PEER && !timed_out(start, o.timeout_s));

@@ -3,7 +3,7 @@
 
 #include "notify.h"
 #include "printer.h"
-#include "subcommands.h"
+#include "link_options.h"
 
 namespace kvnlink {
 

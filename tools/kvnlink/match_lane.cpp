@@ -89,14 +89,10 @@ nlohmann::json play(const nlohmann::json &order, Lane &lane) {
 
 } // namespace
 
-int run_match_lane(const std::vector<std::string> &args) {
+int run_match_lane(const MatchOptions &o) {
     std::FILE *reports = reserve_standard_output();
+    const MatchOptions *options = &o;
     std::string error;
-    const auto options = parse_match_options(args, error);
-    if (!options) {
-        std::fprintf(stderr, "kvnlink match-lane: %s\n", error.c_str());
-        return exit_usage;
-    }
     EventSource events(true);
     std::optional<LaneEngine> engines[2];
     for (int i = 0; i < 2; ++i) {

@@ -1,9 +1,7 @@
 // match_options.cpp - reading and checking the options of `kvnlink match`.
 #include "match_options.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <functional>
 #include <map>
 
 #include "engine_address.h"
@@ -11,12 +9,6 @@
 namespace kvnlink {
 
 namespace {
-
-bool whole(const std::string &text, long long lo, long long hi, long long &out) {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 18) return false;
-    out = std::atoll(text.c_str());
-    return out >= lo && out <= hi;
-}
 
 bool decimal(const std::string &text, double lo, double hi, double &out) {
     char *end = nullptr;
@@ -70,57 +62,6 @@ bool parse_engine(const std::string &text, MatchEngine &engine, std::string &err
     return true;
 }
 
-using Setter = std::function<bool(const std::string &, MatchOptions &, std::string &)>;
-
-const std::map<std::string, Setter> &setters() {
-    static const std::map<std::string, Setter> table = {
-        {"--games",
-         [](const std::string &v, MatchOptions &o, std::string &) {
-             long long n = 0;
-             return whole(v, 1, 1000000, n) && ((o.games = static_cast<int>(n)), true);
-         }},
-        {"--concurrency",
-         [](const std::string &v, MatchOptions &o, std::string &) {
-             long long n = 0;
-             return whole(v, 1, 64, n) && ((o.concurrency = static_cast<int>(n)), true);
-         }},
-        {"--max-plies",
-         [](const std::string &v, MatchOptions &o, std::string &) {
-             long long n = 0;
-             return whole(v, 1, 100000, n) && ((o.max_plies = static_cast<int>(n)), true);
-         }},
-        {"--random-openings",
-         [](const std::string &v, MatchOptions &o, std::string &) {
-             long long n = 0;
-             return whole(v, 0, 40, n) && ((o.random_opening_plies = static_cast<int>(n)), true);
-         }},
-        {"--seed",
-         [](const std::string &v, MatchOptions &o, std::string &) {
-             errno = 0;
-             const unsigned long long n = std::strtoull(v.c_str(), nullptr, 10);
-             return v.find_first_not_of("0123456789") == std::string::npos && errno == 0 && ((o.seed = n), true);
-         }},
-        {"--timeout",
-         [](const std::string &v, MatchOptions &o, std::string &) { return decimal(v, 0.1, 1e6, o.timeout_s); }},
-        {"--openings",
-         [](const std::string &v, MatchOptions &o, std::string &) { return (o.openings_file = v), true; }},
-        {"--pdn", [](const std::string &v, MatchOptions &o, std::string &) { return (o.pdn = v), true; }},
-        {"--time",
-         [](const std::string &v, MatchOptions &o, std::string &error) {
-             o.time_text = v;
-             o.time = match::parse_time_control(v, error);
-             if (!o.time) error = "--time: " + error;
-             return o.time.has_value();
-         }},
-        {"--sprt",
-         [](const std::string &v, MatchOptions &o, std::string &error) {
-             match::Sprt sprt;
-             return parse_sprt(v, sprt, error) && ((o.sprt = sprt), true);
-         }},
-    };
-    return table;
-}
-
 bool check(const MatchOptions &o, int engines, std::string &error) {
     if (engines != 2) error = "match wants two engines: --engine NAME=ADDRESS twice";
     else if (o.engines[0].name == o.engines[1].name) error = "the two engines need different names";
@@ -137,34 +78,21 @@ bool check(const MatchOptions &o, int engines, std::string &error) {
 
 } // namespace
 
-std::optional<MatchOptions> parse_match_options(const std::vector<std::string> &args, std::string &error) {
-    MatchOptions o;
-    int engines = 0;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string &a = args[i];
-        if (a == "--json") {
-            o.json = true;
-            continue;
-        }
-        const auto setter = setters().find(a);
-        if (a != "--engine" && setter == setters().end()) {
-            error = "match: unknown option or word " + a;
-            return std::nullopt;
-        }
-        if (i + 1 >= args.size()) {
-            error = a + " needs a value";
-            return std::nullopt;
-        }
-        const std::string &v = args[++i];
-        if (a == "--engine") {
-            if (engines == 2) error = "match wants two engines, not more";
-            else if (parse_engine(v, o.engines[engines], error)) ++engines;
-        } else if (!setter->second(v, o, error) && error.empty()) {
-            error = a + ": bad value '" + v + "'";
-        }
-        if (!error.empty()) return std::nullopt;
+std::optional<MatchOptions> finish_match_options(const MatchWords &words, std::string &error) {
+    MatchOptions o = words.options;
+    if (words.engines.size() > 2) error = "match wants two engines, not more";
+    for (size_t i = 0; i < words.engines.size() && error.empty(); ++i)
+        parse_engine(words.engines[i], o.engines[i], error);
+    if (!words.time.empty() && error.empty()) {
+        o.time_text = words.time;
+        o.time = match::parse_time_control(words.time, error);
+        if (!o.time) error = "--time: " + error;
     }
-    if (!check(o, engines, error)) return std::nullopt;
+    if (!words.sprt.empty() && error.empty()) {
+        match::Sprt sprt;
+        if (parse_sprt(words.sprt, sprt, error)) o.sprt = sprt;
+    }
+    if (!error.empty() || !check(o, static_cast<int>(words.engines.size()), error)) return std::nullopt;
     return o;
 }
 

@@ -32,9 +32,17 @@ struct MatchOptions {
     double timeout_s = 30; // for an engine to come and to accept a game
 };
 
-// Nothing, with the reason in `error`, for a bad command line.  A lane takes
-// the same options with one address per engine.
-std::optional<MatchOptions> parse_match_options(const std::vector<std::string> &args, std::string &error);
+// The options as the command line gives them: what needs reading or checking
+// against the others is kept as text here, the rest goes straight into `options`.
+struct MatchWords {
+    std::vector<std::string> engines; // NAME=ADDRESS, twice
+    std::string time, sprt;
+    MatchOptions options;
+};
+
+// The options, or nothing with the reason in `error`.  A lane takes the same
+// options with one address per engine.
+std::optional<MatchOptions> finish_match_options(const MatchWords &words, std::string &error);
 
 // The address of `engine` for lane `lane`.
 const std::string &lane_address(const MatchEngine &engine, int lane);

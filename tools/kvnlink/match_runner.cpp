@@ -20,14 +20,6 @@ namespace kvnlink {
 
 namespace {
 
-const char *const match_usage =
-    "usage: kvnlink match --engine NAME=ADDRESS --engine NAME=ADDRESS [--games N] [--concurrency K]\n"
-    "                     [--openings FILE | --random-openings PLIES] [--seed N] [--time MINUTES/MOVES]\n"
-    "                     [--max-plies N] [--timeout SECONDS] [--pdn FILE] [--json]\n"
-    "                     [--sprt \"elo0=E0 elo1=E1 alpha=A beta=B\"]\n"
-    "  ADDRESS: cmd:COMMAND (with {port}, {name}, {seed}), listen:PORT, listen6:PORT,\n"
-    "           connect:HOST:PORT, connect6:HOST:PORT, serial:N; a comma-separated list gives one per lane\n";
-
 struct Lane {
     std::unique_ptr<ChildProcess> process;
     std::optional<match::ScheduledGame> playing;
@@ -194,17 +186,13 @@ int MatchRun::run() {
 
 } // namespace
 
-int run_match(const std::vector<std::string> &args) {
+int run_match(const MatchOptions &o) {
     if (!can_start_processes()) {
         std::fprintf(stderr, "kvnlink: match is not available on this system (it starts processes)\n");
         return exit_usage;
     }
+    const MatchOptions *options = &o;
     std::string error;
-    const auto options = parse_match_options(args, error);
-    if (!options) {
-        std::fprintf(stderr, "kvnlink: %s\n%s", error.c_str(), match_usage);
-        return exit_usage;
-    }
     const std::uint64_t seed =
         options->seed ? *options->seed
                       : static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());

@@ -1,59 +1,42 @@
-// notify_posix.cpp - EventSource on POSIX: a kvn_window callback, a wake-up pipe and poll() on stdin.
+// notify_posix.cpp - EventSource on POSIX: the library's notifications queued by kvn_events.h, and poll() on stdin.
 #include "notify.h"
 #include "line_splitter.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <deque>
-#include <mutex>
+#include <system_error>
+
+#include "kvn_events.h"
 
 namespace kvnlink {
 
 struct EventSource::Impl {
-    kvn_window window{};
+    kvn_events queue{}; // the public header's queue: its post never blocks the library's threads
     bool watch_input = false;
     bool input_ended = false;
     bool end_reported = false;
     LineSplitter splitter;
     std::deque<std::string> lines; // complete lines not yet handed out
 
-    std::mutex lock; // guards arrivals: the library posts from its own threads
-    std::deque<Event> arrivals;
-    int wake_read = -1;
-    int wake_write = -1;
-
-    // Runs on a library worker thread: queue and wake the main loop, nothing
-    // more, and above all no call back into the library.
-    static void post(kvn_window *self, uint32_t, uintptr_t wparam, intptr_t lparam) {
-        auto *me = static_cast<Impl *>(self->context);
-        {
-            std::lock_guard<std::mutex> guard(me->lock);
-            Event e;
-            e.kind = Event::Kind::notification;
-            e.wparam = wparam;
-            e.slot = lparam;
-            me->arrivals.push_back(e);
-        }
-        const char byte = 1;
-        // A full pipe already guarantees a wake-up, so a failed write loses nothing.
-        [[maybe_unused]] const ssize_t n = ::write(me->wake_write, &byte, 1);
-    }
-
     bool take_arrival(Event &e) {
-        std::lock_guard<std::mutex> guard(lock);
-        if (arrivals.empty()) return false;
-        e = arrivals.front();
-        arrivals.pop_front();
+        kvn_event arrival{};
+        if (kvn_events_take(&queue, &arrival) == 0) return false;
+        e.kind = Event::Kind::notification;
+        e.wparam = arrival.wparam;
+        e.slot = arrival.slot;
         return true;
     }
 
-    void drain_wake_pipe() {
-        char buffer[64];
-        while (::read(wake_read, buffer, sizeof buffer) > 0) {}
+    bool take_line(Event &e) {
+        if (lines.empty()) return false;
+        e.kind = Event::Kind::line;
+        e.text = std::move(lines.front());
+        lines.pop_front();
+        return true;
     }
 
     void read_input() {
@@ -67,28 +50,28 @@ struct EventSource::Impl {
         }
         splitter.feed(buffer, static_cast<size_t>(n), lines);
     }
+
+    // Waits until the queue or stdin has something, or wait_ms (-1: no limit) passes; false if poll() broke.
+    bool wait(int wait_ms) {
+        pollfd fds[2] = {{kvn_events_fd(&queue), POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+        const nfds_t count = (watch_input && !input_ended) ? 2 : 1;
+        if (::poll(fds, count, wait_ms) < 0) return errno == EINTR;
+        if (count == 2 && fds[1].revents != 0) read_input();
+        return true;
+    }
 };
 
 EventSource::EventSource(bool watch_input) : impl_(std::make_unique<Impl>()) {
+    if (kvn_events_init(&impl_->queue) != 0) throw std::system_error(errno, std::generic_category(), "kvn_events_init");
     impl_->watch_input = watch_input;
-    impl_->window.post = &Impl::post;
-    impl_->window.context = impl_.get();
-    int fds[2] = {-1, -1};
-    if (::pipe(fds) == 0) {
-        for (int fd : fds) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-        impl_->wake_read = fds[0];
-        impl_->wake_write = fds[1];
-    }
 }
 
-EventSource::~EventSource() {
-    if (impl_->wake_read >= 0) ::close(impl_->wake_read);
-    if (impl_->wake_write >= 0) ::close(impl_->wake_write);
-}
+// The links that used the queue are gone by now: each SlotGuard is declared after its EventSource.
+EventSource::~EventSource() { kvn_events_destroy(&impl_->queue); }
 
-kvn_window_handle EventSource::window() const { return &impl_->window; }
+kvn_window_handle EventSource::window() const { return kvn_events_window(&impl_->queue); }
 
-uint32_t EventSource::message() const { return 0x8001; } // WM_APP + 1 on Windows; any value serves here
+uint32_t EventSource::message() const { return KVN_EVENT_MESSAGE; }
 
 Event EventSource::next(int timeout_ms) {
     using clock = std::chrono::steady_clock;
@@ -96,30 +79,19 @@ Event EventSource::next(int timeout_ms) {
     Impl &s = *impl_;
     for (;;) {
         Event e;
-        if (s.take_arrival(e)) return e;
-        if (!s.lines.empty()) {
-            e.kind = Event::Kind::line;
-            e.text = std::move(s.lines.front());
-            s.lines.pop_front();
-            return e;
-        }
+        if (s.take_arrival(e) || s.take_line(e)) return e;
         if (s.watch_input && s.input_ended && !s.end_reported) {
             s.end_reported = true;
             e.kind = Event::Kind::end_of_input;
             return e;
         }
-
         int wait_ms = -1;
         if (timeout_ms >= 0) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
             if (left.count() <= 0) return e; // timeout
             wait_ms = static_cast<int>(left.count());
         }
-        pollfd fds[2] = {{s.wake_read, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
-        const nfds_t count = (s.watch_input && !s.input_ended) ? 2 : 1;
-        if (::poll(fds, count, wait_ms) < 0 && errno != EINTR) return e;
-        if (fds[0].revents != 0) s.drain_wake_pipe();
-        if (count == 2 && fds[1].revents != 0) s.read_input();
+        if (!s.wait(wait_ms)) return e;
     }
 }
 

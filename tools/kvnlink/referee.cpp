@@ -1,13 +1,13 @@
-// referee.cpp - following a game through its messages: start, verdicts, the end, and the PDN record.
+// referee.cpp - following a game through its messages: start, verdicts and the end; pdn_file.cpp keeps the record.
 #include "referee.h"
 
 #include <cstring>
 #include <ctime>
-#include <fstream>
 
 #include "draughts/fen.h"
 #include "draughts/move_check.h"
-#include "draughts/pdn.h"
+#include "message_text.h"
+#include "pdn_file.h"
 #include "draughts/square_string.h"
 
 namespace kvnlink {
@@ -15,8 +15,6 @@ namespace kvnlink {
 namespace {
 
 using draughts::Side;
-
-std::string name_of(const char *field, size_t size) { return std::string(field, strnlen(field, size)); }
 
 std::string today() {
     const std::time_t now = std::time(nullptr);
@@ -103,9 +101,8 @@ void Referee::report(int party, const kvn_move &m, const draughts::Verdict &v) {
         to_move(m, move);
         const std::string claimed = draughts::claimed_notation(move);
         const std::string text = std::string("illegal move by ") + side + ": " + claimed + " " + v.why;
-        out_.problem("illegal", text, [&](Json &j) {
-            j.add("side", std::string(1, side)).add("move", claimed).add("reason", v.why).add_bool("played", v.played);
-        });
+        out_.problem("illegal", text,
+                     Json{{"side", std::string(1, side)}, {"move", claimed}, {"reason", v.why}, {"played", v.played}});
     }
     if (!game.following()) out_.status("not_following", "not following this game any further: " + game.stop_reason());
     else report_end();
@@ -121,8 +118,7 @@ void Referee::report_end() {
     if (game.result() == draughts::Result::black_wins) winner = "Z";
     const std::string text = "game over: " + game.how_it_ended() + "; " +
                              (winner.empty() ? std::string("a draw") : winner + " wins") + ", " + result;
-    out_.status("game_over", text,
-                [&](Json &j) { j.add("result", result).add("winner", winner).add("reason", game.how_it_ended()); });
+    out_.status("game_over", text, Json{{"result", result}, {"winner", winner}, {"reason", game.how_it_ended()}});
 }
 
 std::string Referee::objection(int party, const kvn_move &m) const {
@@ -147,37 +143,30 @@ void Referee::start(int accepting_party, const kvn_message &accept) {
     game_->requester = 1 - accepting_party;
     // The request's colour is the requester's side; the library sends anything but Z as W.
     game_->requester_side = (r.colour == 'Z' || r.colour == 'z') ? Side::black : Side::white;
-    const std::string requester = name_of(r.name, sizeof r.name);
-    const std::string accepter = name_of(accept.u.game_accept.name, sizeof accept.u.game_accept.name);
+    const std::string requester = field_text(r.name, sizeof r.name);
+    const std::string accepter = field_text(accept.u.game_accept.name, sizeof accept.u.game_accept.name);
     const bool requester_white = game_->requester_side == Side::white;
     game_->tags = {"kvnlink game", today(), requester_white ? requester : accepter,
                    requester_white ? accepter : requester};
-    out_.status(
-        "game_start",
-        "following the game: W " + game_->tags.white + ", Z " + game_->tags.black + ", " +
-            draughts::side_letter(position->to_move) + " to move",
-        [&](Json &j) {
-            j.add("white", game_->tags.white).add("black", game_->tags.black).add("fen", draughts::to_fen(*position));
-        });
+    out_.status("game_start",
+                "following the game: W " + game_->tags.white + ", Z " + game_->tags.black + ", " +
+                    draughts::side_letter(position->to_move) + " to move",
+                Json{{"white", game_->tags.white}, {"black", game_->tags.black}, {"fen", draughts::to_fen(*position)}});
     report_end(); // a position with no legal move is over at once
 }
 
 void Referee::close(const std::string &why) {
     if (!game_) return;
     const std::string result = draughts::result_text(game_->game.result());
-    out_.status("game_closed", "game closed by " + why + ", result " + result,
-                [&](Json &j) { j.add("result", result); });
+    out_.status("game_closed", "game closed by " + why + ", result " + result, Json{{"result", result}});
     write_record();
     game_.reset();
 }
 
 void Referee::write_record() {
     if (pdn_path_.empty()) return;
-    std::ofstream file(pdn_path_, std::ios::app | std::ios::binary);
-    file << draughts::write_pdn(game_->tags, game_->game);
-    file.close();
-    if (!file) out_.error("could not write the game to " + pdn_path_);
-    else out_.status("pdn", "game written to " + pdn_path_, [&](Json &j) { j.add("file", pdn_path_); });
+    if (!append_pdn(pdn_path_, game_->tags, game_->game)) out_.error("could not write the game to " + pdn_path_);
+    else out_.status("pdn", "game written to " + pdn_path_, Json{{"file", pdn_path_}});
 }
 
 void Referee::print_board() const {
@@ -189,8 +178,7 @@ void Referee::print_board() const {
     const std::string squares = draughts::square_string(p);
     char cells[50];
     for (int i = 0; i < 50; ++i) cells[i] = squares[static_cast<size_t>(i)];
-    out_.board(draw_board(draughts::side_letter(p.to_move), cells), draughts::to_fen(p), squares,
-               draughts::side_letter(p.to_move));
+    out_.board(draughts::side_letter(p.to_move), cells, draughts::to_fen(p));
 }
 
 kvn_message move_message(const draughts::Move &move) {

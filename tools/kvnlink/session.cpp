@@ -1,8 +1,9 @@
 // session.cpp - listen, connect and serial: open one link, then relay typed commands and arrivals under the referee's eye.
+#include <algorithm>
 #include <chrono>
-#include <cstring>
 
 #include "command.h"
+#include "exchange.h"
 #include "link_open.h"
 #include "notify.h"
 #include "printer.h"
@@ -10,7 +11,6 @@
 #include "slot_guard.h"
 #include "sparring.h"
 #include "subcommands.h"
-#include "wire.h"
 
 namespace kvnlink {
 
@@ -24,32 +24,6 @@ constexpr int peer = 1;
 // the peer's own end (or the link's loss) before it disconnects.
 constexpr int end_grace_ms = 3000;
 
-void send(const Command &c, Printer &out, Referee &referee) {
-    kvn_send_message(slot, &c.message);
-    out.message(true, c.message, true);
-    referee.see(self, c.message);
-    if (c.message.type == KVN_NONE || c.raw_text.empty()) return;
-    const std::string wire = encode_wire(c.message);
-    if (wire != c.raw_text)
-        out.status("note", "the raw text went out re-encoded as " + quoted(wire),
-                   [&](Json &j) { j.add("wire", wire); });
-}
-
-void receive(Printer &out, Referee &referee, Sparring *player) {
-    kvn_message m{};
-    kvn_receive_message(slot, &m);
-    out.message(false, m, true);
-    referee.see(peer, m);
-    if (player) player->observe(peer, m);
-}
-
-// The peer has gone: told, judged, and kvnlink's exit status for it.
-int link_lost(Printer &out, Referee &referee) {
-    out.status("connection_lost", "connection lost: the peer went away");
-    referee.close("a lost link");
-    return exit_link_lost;
-}
-
 // A typed move the referee objects to goes out only with --allow-illegal.
 bool refused(const Command &c, const LinkOptions &o, Printer &out, const Referee &referee) {
     if (o.allow_illegal || c.message.type != KVN_MOVE) return false;
@@ -58,16 +32,26 @@ bool refused(const Command &c, const LinkOptions &o, Printer &out, const Referee
     const char side = referee.side_of(self) == draughts::Side::white ? 'W' : 'Z';
     out.problem("refused",
                 std::string("not sent: illegal move by ") + side + ": " + why + " (--allow-illegal sends such moves)",
-                [&](Json &j) { j.add("reason", why); });
+                Json{{"reason", why}});
     return true;
 }
 
-int converse(const LinkOptions &o, EventSource &events, Printer &out, Referee &referee) {
+// The command summary, one status line per line of it.
+void print_help(Printer &out) {
+    const std::string text = command_help();
+    for (size_t start = 0; start <= text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        out.status("help", text.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
+int converse(const LinkOptions &o, EventSource &events, Printer &out, Referee &referee, Exchange &link) {
     for (;;) {
         const Event e = events.next(-1);
         if (e.kind == Event::Kind::notification) {
-            if (e.wparam == KVN_CONNECTION_LOST) return link_lost(out, referee);
-            receive(out, referee, nullptr);
+            if (e.wparam == KVN_CONNECTION_LOST) return link.lost();
+            link.receive();
         } else if (e.kind == Event::Kind::end_of_input) {
             out.status("disconnected", "end of input, disconnected");
             referee.close("the end of input");
@@ -76,7 +60,7 @@ int converse(const LinkOptions &o, EventSource &events, Printer &out, Referee &r
             const Command c = parse_line(e.text);
             switch (c.kind) {
             case Command::Kind::send:
-                if (!refused(c, o, out, referee)) send(c, out, referee);
+                if (!refused(c, o, out, referee)) link.send(c.message, c.raw_text);
                 break;
             case Command::Kind::error: out.error(c.error); break;
             case Command::Kind::quit:
@@ -84,13 +68,7 @@ int converse(const LinkOptions &o, EventSource &events, Printer &out, Referee &r
                 referee.close("quit");
                 return exit_ok;
             case Command::Kind::board: referee.print_board(); break;
-            case Command::Kind::help: {
-                const char *text = command_help();
-                for (const char *end; (end = std::strchr(text, '\n')) != nullptr; text = end + 1)
-                    out.status("help", std::string(text, end));
-                out.status("help", text);
-                break;
-            }
+            case Command::Kind::help: print_help(out); break;
             case Command::Kind::empty: break;
             }
         }
@@ -98,17 +76,14 @@ int converse(const LinkOptions &o, EventSource &events, Printer &out, Referee &r
 }
 
 // --auto: no typed commands; kvnlink answers the peer by itself until a game end goes by.
-int spar(const LinkOptions &o, EventSource &events, Printer &out, Referee &referee) {
+int spar(const LinkOptions &o, EventSource &events, Printer &out, Referee &referee, Exchange &link) {
     const std::uint64_t seed =
         o.seed ? *o.seed : static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
-    out.status("sparring", "playing by itself, seed " + std::to_string(seed),
-               [&](Json &j) { j.add_raw("seed", std::to_string(seed)); });
+    out.status("sparring", "playing by itself, seed " + std::to_string(seed), Json{{"seed", seed}});
     Sparring player(referee, self, seed, o.request);
     const auto play_on = [&] {
         while (const auto m = player.next()) {
-            Command c;
-            c.message = *m;
-            send(c, out, referee);
+            link.send(*m);
             player.observe(self, *m);
         }
     };
@@ -116,8 +91,8 @@ int spar(const LinkOptions &o, EventSource &events, Printer &out, Referee &refer
     while (!player.done()) {
         const Event e = events.next(-1);
         if (e.kind != Event::Kind::notification) continue;
-        if (e.wparam == KVN_CONNECTION_LOST) return link_lost(out, referee);
-        receive(out, referee, &player);
+        if (e.wparam == KVN_CONNECTION_LOST) return link.lost();
+        player.observe(peer, link.receive());
         play_on();
     }
     // Waiting for the peer's end (or its leaving) also gives the own end time to go out.
@@ -127,7 +102,7 @@ int spar(const LinkOptions &o, EventSource &events, Printer &out, Referee &refer
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         const Event e = left.count() > 0 ? events.next(static_cast<int>(left.count())) : Event{};
         if (e.kind != Event::Kind::notification || e.wparam == KVN_CONNECTION_LOST) break;
-        receive(out, referee, &player);
+        player.observe(peer, link.receive());
     }
     out.status("disconnected", "the game is over, disconnected");
     return exit_ok;
@@ -141,7 +116,9 @@ int run_link(const LinkOptions &options) {
     SlotGuard guard(slot); // declared after events: the link ends before its notification target
     if (open_link(slot, options, events, out) != 0) return exit_failed;
     Referee referee(out, options.pdn);
-    return options.auto_play ? spar(options, events, out, referee) : converse(options, events, out, referee);
+    Exchange link(slot, self, peer, out, referee);
+    return options.auto_play ? spar(options, events, out, referee, link)
+                             : converse(options, events, out, referee, link);
 }
 
 } // namespace kvnlink

@@ -1,0 +1,18 @@
+# check_test_sources.cmake - every .cpp in a test suite's folder is built into its program.
+# cmake -DTESTS=<tests dir> -DSUITES=<suite;...> -DLISTED=<suite/file.cpp;...> -P check_test_sources.cmake
+cmake_minimum_required(VERSION 3.25)
+set(missing "")
+foreach(suite IN LISTS SUITES)
+    file(GLOB found RELATIVE ${TESTS} ${TESTS}/${suite}/*.cpp)
+    foreach(path IN LISTS found)
+        if(NOT path IN_LIST LISTED)
+            list(APPEND missing ${path})
+        endif()
+    endforeach()
+endforeach()
+if(missing)
+    list(JOIN missing "\n  " text)
+    message(FATAL_ERROR "test files in no program (add each to its kvn_test_suite(... SOURCES) list in tests/CMakeLists.txt):\n  ${text}")
+endif()
+list(LENGTH LISTED count)
+message(STATUS "every .cpp of the suite folders is built (${count} files)")

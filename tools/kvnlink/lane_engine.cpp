@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <mutex>
 
 #include "link_open.h"
 #include "printer.h"
@@ -23,6 +24,23 @@ int32_t listen_for_peer(int32_t slot, int port, double timeout_s, EventSource &e
     while (code == KVN_NO_PEER && !give_up && clock::now() < deadline)
         code = kvn_socket_connect_ex(slot, nullptr, events.window(), events.message(), port);
     return code;
+}
+
+// A free port not handed out to the other engine a moment ago: the lane links its two
+// engines at once, and the system could offer the same free port to both.
+int fresh_port() {
+    static std::mutex lock;
+    static int handed_out[2] = {0, 0};
+    static int next = 0;
+    const std::lock_guard<std::mutex> guard(lock);
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        const int port = free_loopback_port();
+        if (port == 0 || port == handed_out[0] || port == handed_out[1]) continue;
+        handed_out[next] = port;
+        next = 1 - next;
+        return port;
+    }
+    return 0;
 }
 
 } // namespace
@@ -66,7 +84,7 @@ bool LaneEngine::open_address(std::string &error) {
 }
 
 bool LaneEngine::start_program(std::uint64_t seed, std::string &error) {
-    const int port = free_loopback_port();
+    const int port = fresh_port();
     if (port == 0) {
         error = "no free port on 127.0.0.1 for engine " + name_;
         return false;

@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <future>
 
 #include "arbiter.h"
 #include "draughts/fen.h"
@@ -55,6 +56,17 @@ void settle(Lane &lane) {
     }
 }
 
+// Both engines at once, as starting a program and waiting for it takes a while.
+bool link_both(Lane &lane, std::uint64_t seed, std::string &error) {
+    std::string second_error;
+    auto second =
+        std::async(std::launch::async, [&] { return lane.engines[1]->ensure_linked(seed + 1, second_error); });
+    const bool first = lane.engines[0]->ensure_linked(seed, error);
+    const bool both = second.get() && first;
+    if (first && !both) error = second_error;
+    return both;
+}
+
 nlohmann::json play(const nlohmann::json &order, Lane &lane) {
     const int number = order.value("game", 0);
     nlohmann::json answer = {{"game", number}};
@@ -68,9 +80,7 @@ nlohmann::json play(const nlohmann::json &order, Lane &lane) {
     GameSetup setup{*start, lane.options.time, lane.options.max_plies, lane.options.timeout_s, true};
     for (;;) {
         settle(lane);
-        for (LaneEngine *engine : lane.engines)
-            if (!engine->ensure_linked(seed + static_cast<std::uint64_t>(engine->slot()), error))
-                return answer["failed"] = error, answer;
+        if (!link_both(lane, seed, error)) return answer["failed"] = error, answer;
         const GameReport report = Arbiter(setup, white, black, lane.events, lane.input).play();
         if (report.abandoned) return answer["failed"] = "abandoned", answer;
         if (report.retry && setup.may_retry) {

@@ -93,6 +93,9 @@ bool LaneEngine::start_program(std::uint64_t seed, std::string &error) {
     std::atomic<bool> give_up{false};
     auto listening =
         std::async(std::launch::async, listen_for_peer, slot_, port, timeout_s_, std::ref(events_), std::cref(give_up));
+    // The library's listening call gives no sign that it has begun; an engine that
+    // connects before it has would be refused.
+    wait_until_listening(port, 2000);
     std::vector<std::string> words;
     for (const std::string &w : address_.command)
         words.push_back(fill_in(w, {{"port", std::to_string(port)}, {"name", name_}, {"seed", std::to_string(seed)}}));

@@ -54,6 +54,10 @@ std::string own_executable();
 // A TCP port on 127.0.0.1 that nothing listens on at the moment (0 if none is found).
 int free_loopback_port();
 
+// Waits up to timeout_ms until something listens on TCP `port` of this machine (IPv4);
+// false when nothing came, or the system cannot tell (then the caller just goes on).
+bool wait_until_listening(int port, int timeout_ms);
+
 // Keeps standard output for the caller's own lines and sends everything else
 // written there (the shared printing code's lines) to nothing; returns the
 // stream that still reaches the real standard output.

@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -195,6 +196,28 @@ int free_loopback_port() {
     if (::bind(s.get(), reinterpret_cast<sockaddr *>(&address), size) != 0) return 0;
     if (::getsockname(s.get(), reinterpret_cast<sockaddr *>(&address), &size) != 0) return 0;
     return ntohs(address.sin_port);
+}
+
+bool wait_until_listening(int port, int timeout_ms) {
+    // Linux lists its sockets in /proc/net/tcp: "sl local_address rem_address st ...", with the
+    // local port in hex after the colon and st 0A for a listening socket.
+    char wanted[16];
+    std::snprintf(wanted, sizeof wanted, ":%04X ", static_cast<unsigned>(port));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    do {
+        std::FILE *table = std::fopen("/proc/net/tcp", "r");
+        if (table == nullptr) return false;
+        char line[512];
+        bool listening = false;
+        while (!listening && std::fgets(line, sizeof line, table) != nullptr) {
+            const char *local = std::strstr(line, wanted);
+            listening = local != nullptr && local < line + 40 && std::strstr(local, " 0A ") == local + 19;
+        }
+        std::fclose(table);
+        if (listening) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1)); // the table cannot be waited on
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
 }
 
 std::FILE *reserve_standard_output() {

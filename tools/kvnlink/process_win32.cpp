@@ -21,6 +21,7 @@ bool ChildProcess::output_ended() const { return true; }
 void wait_for_output(const std::vector<ChildProcess *> &, int) {}
 std::string own_executable() { return {}; }
 int free_loopback_port() { return 0; }
+bool wait_until_listening(int, int) { return false; }
 std::FILE *reserve_standard_output() { return stdout; }
 bool can_start_processes() { return false; }
 

@@ -128,7 +128,8 @@ fuzz: deps
 	cmake --build --preset fuzz
 
 # Each target for 45 s (FUZZ_SECONDS=N for another time) on a scratch corpus
-# seeded from tests/fuzz/corpus: the fuzz tree's tests, labelled fuzz.  Each
+# seeded from tests/fuzz/corpus: the fuzz tree's tests, labelled fuzz, two at a time
+# (one per core; each target still gets its full time).  Each
 # log is build/fuzz/TARGET.log; the final stats are printed.
 fuzz-smoke: fuzz
 	$(if $(FUZZ_SECONDS),FUZZ_SECONDS=$(FUZZ_SECONDS)) ctest --preset fuzz $(CTEST_FLAGS)

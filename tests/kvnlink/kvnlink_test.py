@@ -321,19 +321,24 @@ class RefereeTest(LinkedPair):
         self.assertRegex(flagged, r"^!! illegal move by Z: 18-22 leaves a compulsory capture 1[34]x2[34]$")
         s.expect("<- move 18-22 time 0")
         s.expect(flagged)
+        # The illegal move loses for its mover, as an arbiter rules.
+        for peer in (s, c):
+            peer.expect("-- game over: illegal move; W wins, 2-0")
         s.send("board")
         board = [s.next_line() for _ in range(14)]
         self.assertEqual(board[-1], "     W:W19,31,33,34,35,36,37,38,39,40,41,42,43,44,45,46,47,48,49,50:"
                                     "B1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,20,22")
         self.exchange(s, c, "end 0 0", "end reason 0 stop 0")
-        s.expect("-- game closed by a game end, result *")
+        s.expect("-- game closed by a game end, result 2-0 (illegal move)")
         s.expect("-- game written to " + self.server_args[1])
-        c.expect("-- game closed by a game end, result *")
+        c.expect("-- game closed by a game end, result 2-0 (illegal move)")
         self.assertTrue(c.next_line().startswith("!! could not write the game to "))
         (tags, moves, comments), = pdn_games(self.server_args[1])
-        self.assertEqual((tags["White"], tags["Black"], tags["Result"]), ("Alice", "Bob", "*"))
+        self.assertEqual((tags["White"], tags["Black"], tags["Result"]), ("Alice", "Bob", "2-0"))
+        self.assertEqual(tags["Termination"], "illegal move")
         self.assertEqual(moves, ["32-28", "19-23", "28x19"])
         self.assertEqual(comments, [flagged[3:]])
+        self.assertEqual(run("pdn", self.server_args[1]).returncode, 0)
         s.close_input()
         self.assertEqual(s.exit_code(), 0)
 
@@ -374,16 +379,89 @@ class BridgeTest(unittest.TestCase):
         relay(left, right, "move 0 28-22", "move 28-22 time 0", "A -> B", " (illegal)")
         for peer in (bridge, right, left):
             peer.expect("!! illegal move by W: 28-22 leaves a compulsory capture 28x19")
-        relay(right, left, "move 0 17x28 22", "move 17-28 x22 time 0", "B -> A", " (legal)")
+            peer.expect("-- game over: illegal move; Z wins, 0-2")
         left.close_input()
         bridge.expect("-- connection lost on A: the bridge ends")
-        bridge.expect("-- game closed by a lost link on A, result *")
+        bridge.expect("-- game closed by a lost link on A, result 0-2 (illegal move)")
         self.assertEqual(bridge.exit_code(), 0)
         self.assertEqual(right.exit_code(), 3)
         (tags, moves, comments), = pdn_games(pdn)
-        self.assertEqual((tags["White"], tags["Black"], tags["Result"]), ("Alice", "Bob", "*"))
-        self.assertEqual(moves, ["32-28", "19-23", "17x28"])
+        self.assertEqual((tags["White"], tags["Black"], tags["Result"]), ("Alice", "Bob", "0-2"))
+        self.assertEqual(moves, ["32-28", "19-23"])
         self.assertEqual(comments, ["illegal move by W: 28-22 leaves a compulsory capture 28x19"])
+        self.assertEqual(run("pdn", pdn).returncode, 0)
+
+
+class EndCodesTest(LinkedPair):
+    """--end-codes: kvnlink's opt-in meaning for a game end's reason; a lost link is recorded as such."""
+    server_args = ("--end-codes", "0=draw,1=resign", "--pdn", os.path.join(SCRATCH.name, "end-codes.pdn"))
+
+    def start_game(self):
+        s, c = self.server, self.client
+        self.exchange(s, c, "request Alice W 5 75", 'request "Alice" colour W time 5 moves 75 version 1 initial position')
+        self.exchange(c, s, "accept Bob 0", 'accept "Bob" code 0')
+        for peer in (s, c):
+            peer.expect("-- following the game: W Alice, Z Bob, W to move")
+        self.exchange(s, c, "move 0 32-28", "move 32-28 time 0")
+
+    def test_resign_then_a_lost_link_recorded_and_read_back(self):
+        s, c = self.server, self.client
+        self.start_game()
+        self.exchange(c, s, "end 1 0", "end reason 1 stop 0")
+        s.expect("-- game over: game end message (reason 1 from Z: resign); W wins, 2-0")
+        s.expect("-- game closed by a game end, result 2-0 (game end message)")
+        s.expect("-- game written to " + self.server_args[-1])
+        c.expect("-- game closed by a game end, result * (game end message)")  # no convention on this side
+        self.start_game()
+        c.process.kill()
+        s.expect("-- connection lost: the peer went away")
+        s.expect("-- game closed by a lost link, result * (lost link)")
+        self.assertEqual(s.exit_code(), 3)
+        games = pdn_games(self.server_args[-1])
+        self.assertEqual([(t["Result"], t["Termination"]) for t, _, _ in games],
+                         [("2-0", "game end message"), ("*", "lost link")])
+        read = run("pdn", "--json", self.server_args[-1])
+        self.assertEqual(read.returncode, 0, read.stdout)
+        self.assertEqual([(g["legal"], g["agrees"], g["ending"], g["result_by_rules"], g["plies"])
+                          for g in map(json.loads, read.stdout.splitlines())],
+                         [(True, True, "game end message", "2-0", 1), (True, True, "lost link", "*", 1)])
+
+
+class PdnTest(unittest.TestCase):
+    GAMES = ('[Event "wins"]\n[FEN "W:W28:B23"]\n[Result "2-0"]\n1. 28x19 2-0\n\n'
+             '[Event "illegal"]\n[Result "*"]\n1. 32-28 19-23 2. 28-22 *\n\n'
+             '[Event "disagrees"]\n[Result "2-0"]\n1. 32-28 2-0\n')
+
+    def write(self, name, text):
+        path = os.path.join(SCRATCH.name, name)
+        with open(path, "w") as f:
+            f.write(text)
+        return path
+
+    def test_replays_each_game_and_says_what_is_wrong(self):
+        path = self.write("three.pdn", self.GAMES)
+        result = run("pdn", "--json", path)
+        self.assertEqual(result.returncode, 1)
+        games = [json.loads(line) for line in result.stdout.splitlines()]
+        self.assertEqual(games[0], dict(game=1, plies=1, legal=True, first_illegal=None, result_tag="2-0",
+                                        result_by_rules="2-0", ending="no legal move", agrees=True,
+                                        final_fen="B:W19:B"))
+        self.assertEqual((games[1]["legal"], games[1]["first_illegal"]),
+                         (False, "line 8, ply 3: '28-22' is no legal move"))
+        self.assertEqual((games[2]["legal"], games[2]["agrees"], games[2]["result_by_rules"]), (True, False, "*"))
+        readable = run("pdn", path)
+        self.assertEqual(readable.returncode, 1)
+        self.assertEqual(readable.stdout.splitlines()[-1], "games 3: 1 legal and agreeing, 2 not")
+        self.assertEqual(run("pdn", self.write("one.pdn", self.GAMES.split("\n\n")[0])).returncode, 0)
+
+    def test_unreadable_files_exit_2(self):
+        for path, why in [(SCRATCH.name, "is a directory"), (os.path.join(SCRATCH.name, "none.pdn"), "cannot be read"),
+                          (self.write("open.pdn", '[Event "a"]\n1. 32-28 {open\n'), "line 2: a comment is not closed"),
+                          (self.write("empty.pdn", ""), "holds no game")]:
+            with self.subTest(path=path):
+                result = run("pdn", path)
+                self.assertEqual((result.returncode, result.stdout), (2, ""))
+                self.assertEqual(result.stderr, "kvnlink pdn: %s: %s\n" % (path, why))
 
 
 class SparringTest(unittest.TestCase):
@@ -406,6 +484,7 @@ class SparringTest(unittest.TestCase):
             objects.append(json.loads(line))
         over = [o for o in objects if o["kind"] == "game_over"]
         self.assertEqual(len(over), 1, objects[-5:])
+        self.assertEqual((over[0]["ending"], over[0]["reason"]), ("no legal move", "W has no legal move"))
         self.assertFalse(any(l.startswith("!!") for l in black_lines), black_lines)
         with open(files[0]) as a, open(files[1]) as b:
             self.assertEqual(a.read(), b.read())
@@ -429,7 +508,10 @@ class CommandLineTest(unittest.TestCase):
                      ["connect", "h", "--auto", "--request", "A Q 5 75"], ["serial", "1", "--auto"], ["listen", "--pdn"],
                      ["demo", "--seed", "-1"], ["bridge"], ["bridge", "listen:1"], ["bridge", "listen:0", "serial:1"],
                      ["bridge", "tcp:1", "serial:1"], ["bridge", "connect:h", "serial:1"], ["bridge", "serial:1", "serial:1"],
-                     ["bridge", "listen:1", "serial:2", "--auto"]]:
+                     ["bridge", "listen:1", "serial:2", "--auto"], ["listen", "--end-codes", "4=draw"],
+                     ["serial", "1", "--end-codes", "0=resign,0=draw"], ["connect", "h", "--end-codes", ""],
+                     ["bridge", "listen:1", "serial:2", "--end-codes", "0=drew"], ["demo", "--end-codes", "0=draw"],
+                     ["pdn"], ["pdn", "a", "b"], ["pdn", "a", "--divide"]]:
             with self.subTest(args=args):
                 result = run(*args)
                 self.assertEqual(result.returncode, 2)
@@ -466,11 +548,14 @@ class DemoTest(unittest.TestCase):
         self.assertEqual(sent, received)
         self.assertEqual([line.split()[0] for line in sent[:2]] + [sent[-1].split()[0]], ["request", "accept", "end"])
         over = [l for l in lines if l.startswith("-- game over: ")]
-        self.assertEqual(len(over), 1)
+        self.assertEqual(over, ["-- game over: no legal move (W has no legal move); Z wins, 0-2"])
         self.assertTrue(sum(1 for l in lines if l.startswith("     +---")) >= 4)  # boards on the way and at the end
         (tags, moves, comments), = pdn_games(pdn)
         self.assertEqual(moves, [shown_move("-> " + l.split(" -> ", 1)[1]) for l in lines if " -> move" in l])
-        self.assertTrue(over[0].endswith(tags["Result"]))
+        self.assertEqual((tags["Result"], tags["Termination"]), ("0-2", "no legal move"))
+        read = run("pdn", "--json", pdn)
+        self.assertEqual(read.returncode, 0, read.stdout)
+        self.assertEqual(json.loads(read.stdout)["plies"], len(moves))
 
 
 class CodecTest(unittest.TestCase):
@@ -563,6 +648,9 @@ class PerftTest(unittest.TestCase):
         lines = run("perft", "--divide", "1", "--fen", "W:W32,33:B17,28").stdout.splitlines()
         self.assertEqual(lines[1:3], ["33x11    1", "moves 1"])
         self.assertEqual(lines[-1], "perft 1 = 1")
+        # Two pairs of captures share their from and to squares: each line shows its full path.
+        lines = run("perft", "--divide", "1", "--fen", "W:WK16:B13,21,23,34").stdout.splitlines()
+        self.assertEqual(lines[1:6], ["16x32x19x2 1", "16x43x30x2 1", "16x32x19x8 1", "16x43x30x8 1", "moves 4"])
 
     def test_bad_perft_arguments_exit_2(self):
         for args in [[], ["x"], ["-1"], ["21"], ["2.5"], ["3", "4"], ["3", "--fen"], ["3", "--fen", "W:W99"],
@@ -644,8 +732,10 @@ class MatchTest(unittest.TestCase):
         by_round = {int(g.group(1)): g for g in games}
         for tags, moves, _ in records:
             g = by_round[int(tags["Round"])]
-            self.assertEqual((tags["Event"], tags["White"], tags["Black"], tags["Result"], tags["Termination"]),
-                             ("kvnlink match", g.group(3), g.group(4), g.group(5), g.group(6)))
+            self.assertEqual((tags["Event"], tags["White"], tags["Black"], tags["Result"]),
+                             ("kvnlink match", g.group(3), g.group(4), g.group(5)))
+            self.assertIn(tags["Termination"], ("no legal move",) if g.group(5) != "1-1" else
+                          ("adjudicated at max plies", "threefold repetition", "16-move rule", "5-move rule", "25-move rule"))
             self.assertEqual(len(moves), int(g.group(7)))
 
     def test_illegal_move_lost_link_and_time_out_are_judged_and_the_match_goes_on(self):
@@ -665,7 +755,8 @@ class MatchTest(unittest.TestCase):
         self.assertEqual(games[1]["ending"], "Z lost its link")
         self.assertEqual(games[2]["ending"], "W ran out of time")
         self.assertLessEqual(games[2]["white_ms"], 0)
-        self.assertEqual(open(counter).read(), "xx")  # restarted once, after the lost link
+        with open(counter) as f:
+            self.assertEqual(f.read(), "xx")  # restarted once, after the lost link
         results = events[-1]
         self.assertEqual((results["kind"], results["first"]["losses"], results["second"]["wins"]), ("results", 3, 3))
 

@@ -180,3 +180,39 @@ TEST(Pdn, TagsSayWhereAndHowTheGameEndedAndReadBackAgreeing) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Arbiter, AnIllegalMoveLosesAndReadsBackSo) {
+    Game game(position_of("W:W33:B28"));
+    const auto v = game.claim_as_arbiter(Side::white, move(33, 29)); // leaves the capture 33x22
+    EXPECT_TRUE(v.played);
+    EXPECT_EQ(game.result(), Result::black_wins);
+    EXPECT_EQ(game.ending(), Ending::illegal_move);
+    EXPECT_EQ(game.claim_as_arbiter(Side::black, move(28, 33)).why, "comes after the end of the game");
+    std::string error;
+    const auto records = draughts::read_pdn_file(draughts::write_pdn({"e", "d", "w", "b"}, game), error);
+    ASSERT_EQ(records.size(), 1u) << error;
+    const auto replayed = draughts::replay_pdn(records[0]);
+    EXPECT_TRUE(replayed.legal && replayed.agrees) << replayed.problem;
+    EXPECT_EQ(replayed.ending, Ending::illegal_move);
+}
+
+TEST(Arbiter, AnOffBoardTerminationAgreesWithTheResultsItAllows) {
+    const char *text = "[Result \"*\"]\n[Termination \"lost link\"]\n32-28 *\n"
+                       "[Result \"0-2\"]\n[Termination \"game end message\"]\n32-28 0-2\n"
+                       "[Result \"1-1\"]\n[Termination \"time forfeit\"]\n32-28 1-1\n";
+    std::string error;
+    const auto records = draughts::read_pdn_file(text, error);
+    ASSERT_EQ(records.size(), 3u) << error;
+    const auto lost = draughts::replay_pdn(records[0]), ended = draughts::replay_pdn(records[1]),
+               forfeit = draughts::replay_pdn(records[2]);
+    EXPECT_TRUE(lost.agrees);
+    EXPECT_EQ(lost.ending, Ending::lost_link);
+    EXPECT_TRUE(ended.agrees);
+    EXPECT_EQ(ended.result, Result::black_wins);
+    EXPECT_FALSE(forfeit.agrees); // a time forfeit decides the game
+    EXPECT_EQ(forfeit.ending, Ending::none);
+}
+
+} // namespace

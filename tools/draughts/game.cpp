@@ -61,6 +61,16 @@ Verdict Game::claim(Side side, const Move &move) {
     return v;
 }
 
+Verdict Game::claim_as_arbiter(Side side, const Move &move) {
+    const bool in_play = following() && result_ == Result::unfinished;
+    Verdict v = claim(side, move);
+    if (in_play && !v.legal) {
+        result_ = side == Side::white ? Result::black_wins : Result::white_wins;
+        ending_ = Ending::illegal_move;
+    }
+    return v;
+}
+
 void Game::end(Ending ending, Result result) {
     if (result_ != Result::unfinished || ending == Ending::none) return;
     result_ = result;

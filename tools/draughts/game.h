@@ -48,6 +48,12 @@ public:
     // from then on the position is unknown, and claims are ignored.
     Verdict claim(Side side, const Move &move);
 
+    // claim() as an arbiter judges: an illegal claim made while the game goes
+    // on (and is followed) ends it, lost for the side that made the claim,
+    // with ending illegal_move, whatever the board says once the move is
+    // carried out: a position an illegal move reached decides nothing.
+    Verdict claim_as_arbiter(Side side, const Move &move);
+
     // Stops following the game, for a reason outside the moves (a take-back).
     void stop(const std::string &reason);
 

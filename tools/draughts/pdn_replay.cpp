@@ -43,7 +43,8 @@ void replay_illegal(std::string_view comment, Game &game) {
         rest.remove_prefix(taking.size());
         if (!read_taken(rest.substr(0, rest.find(' ')), move.captured)) return;
     }
-    game.claim(side, move);
+    // The referee ended the game at the first illegal claim, as an arbiter would; so does its replay.
+    game.claim_as_arbiter(side, move);
 }
 
 void replay_comment(const std::string &comment, PdnReplay &out) {
@@ -77,6 +78,47 @@ bool replay_move(const PdnItem &item, PdnReplay &out) {
     return true;
 }
 
+Result result_of_text(const std::string &text) {
+    if (text == "2-0") return Result::white_wins;
+    if (text == "0-2") return Result::black_wins;
+    if (text == "1-1") return Result::draw;
+    return Result::unfinished;
+}
+
+// The ending a Termination tag names by its ending_name(), none for any other text.
+Ending named_ending(const std::string &text) {
+    for (auto e = static_cast<int>(Ending::no_legal_move); e <= static_cast<int>(Ending::max_plies); ++e)
+        if (text == ending_name(static_cast<Ending>(e))) return static_cast<Ending>(e);
+    return Ending::none;
+}
+
+// Whether a game ended off the board by `ending` may carry the result `claimed`
+// (a normal_result): an illegal move or a time forfeit loses, while after a
+// lost link, a program's game end or an adjudication any result may stand,
+// as the programs, a convention or an arbiter decided.
+bool allows(Ending ending, const std::string &claimed) {
+    if (claimed.empty()) return false;
+    const bool decisive = claimed == "2-0" || claimed == "0-2";
+    switch (ending) {
+    case Ending::illegal_move:
+    case Ending::time_forfeit: return decisive;
+    case Ending::lost_link:
+    case Ending::game_end_message:
+    case Ending::max_plies: return true;
+    default: return false;
+    }
+}
+
+// A legal game the rules have not ended takes the off-board ending its Termination
+// tag names, with the result it claims, when that ending allows that result.
+void apply_termination(const PdnRecord &record, const std::string &claimed, PdnReplay &out) {
+    const Ending ending = named_ending(record.tag("Termination"));
+    if (!out.legal || out.game.result() != Result::unfinished || ending == Ending::none || by_the_rules(ending) ||
+        !allows(ending, claimed))
+        return;
+    out.game.end(ending, result_of_text(claimed));
+}
+
 } // namespace
 
 std::string PdnGame::tag(const std::string &name) const {
@@ -100,10 +142,11 @@ PdnReplay replay_pdn(const PdnRecord &record) {
             else if (!replay_move(item, out)) break;
         }
     }
-    out.result = out.game.result();
-    out.ending = out.game.ending();
     out.result_tag = record.tag("Result");
     const std::string claimed = normal_result(out.result_tag.empty() ? record.result : out.result_tag);
+    apply_termination(record, claimed, out);
+    out.result = out.game.result();
+    out.ending = out.game.ending();
     out.agrees = claimed == result_text(out.result);
     out.final_fen = to_fen(out.game.position());
     return out;

@@ -27,7 +27,12 @@ struct PdnReplay {
 
 // The game of `record` replayed from its FEN tag (or the starting position).
 // kvnlink's own comments are replayed too: "{illegal move by W: ...}" as the
-// claim it records, "{not followed further: ...}" as the end of following.
+// claim it records (the first one made while the game goes on loses it, as
+// the referee judged), "{not followed further: ...}" as the end of following.
+// A legal game the rules have not ended takes the off-board ending its
+// Termination tag names ("lost link", "game end message", ...) with the
+// result it gives, when that ending allows that result: a decisive one after
+// an illegal move or a time forfeit, any after the others.
 PdnReplay replay_pdn(const PdnRecord &record);
 
 } // namespace draughts

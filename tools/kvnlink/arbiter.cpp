@@ -13,6 +13,7 @@ namespace kvnlink {
 namespace {
 
 using clock = std::chrono::steady_clock;
+using draughts::Ending;
 using draughts::Result;
 using draughts::Side;
 
@@ -113,7 +114,7 @@ bool Arbiter::await_accepts() {
             engines_[side]->drop();
             // Before the game has begun, the lane links the engine again and asks once more.
             if (setup_.may_retry) return (report_.retry = true), false;
-            lose(side, "lost its link before accepting");
+            lose(side, Ending::lost_link, "lost its link before accepting");
             continue;
         }
         kvn_message m{};
@@ -124,14 +125,16 @@ bool Arbiter::await_accepts() {
         // A game end here is no answer: it may be the last word of the engine's previous game.
     }
     if (report_.result != Result::unfinished) return false;
-    if (!accepted[white] && !accepted[black]) decide(Result::draw, "neither engine accepted the game in time");
-    else if (!accepted[white] || !accepted[black]) lose(accepted[white] ? black : white, "did not accept in time");
+    if (!accepted[white] && !accepted[black])
+        decide(Result::draw, Ending::time_forfeit, "neither engine accepted the game in time");
+    else if (!accepted[white] || !accepted[black])
+        lose(accepted[white] ? black : white, Ending::time_forfeit, "did not accept in time");
     return report_.result == Result::unfinished;
 }
 
 void Arbiter::play_moves() {
     draughts::Game &game = report_.game;
-    if (game.result() != Result::unfinished) return decide(game.result(), game.how_it_ended());
+    if (game.result() != Result::unfinished) return decide(game.result(), game.ending(), game.how_it_ended());
     const int first = static_cast<int>(game.position().to_move);
     if (clocks_[first]) clocks_[first]->start(clock::now());
     for (const auto &[side, m] : early_moves_)
@@ -154,47 +157,52 @@ void Arbiter::play_moves() {
         const int side = side_of_slot(e.slot);
         if (e.wparam == KVN_CONNECTION_LOST) {
             engines_[side]->drop();
-            lose(side, "lost its link");
+            lose(side, Ending::lost_link, "lost its link");
             continue;
         }
         kvn_message m{};
         kvn_receive_message(engines_[side]->slot(), &m);
         if (m.type == KVN_MOVE) on_move(side, m, now);
-        else if (m.type == KVN_GAME_END) lose(side, "sent a game end before the game was over");
+        else if (m.type == KVN_GAME_END)
+            lose(side, Ending::game_end_message, "sent a game end before the game was over");
     }
 }
 
 void Arbiter::on_move(int side, const kvn_message &m, clock::time_point arrived) {
     draughts::Game &game = report_.game;
     draughts::Move move{};
-    if (!move_from_record(m.u.move, move)) return lose(side, "named a square outside 1-50");
+    if (!move_from_record(m.u.move, move)) return lose(side, Ending::illegal_move, "named a square outside 1-50");
     const int to_move = static_cast<int>(game.position().to_move);
     if (side == to_move && clocks_[side] && !clocks_[side]->stop(arrived)) return flag_fell(side);
-    const draughts::Verdict verdict = game.claim(static_cast<Side>(side), move);
+    const draughts::Verdict verdict = game.claim_as_arbiter(static_cast<Side>(side), move);
     if (!verdict.legal)
-        return lose(side, "made an illegal move: " + draughts::claimed_notation(move) + " " + verdict.why);
+        return lose(side, Ending::illegal_move,
+                    "made an illegal move: " + draughts::claimed_notation(move) + " " + verdict.why);
     engines_[1 - side]->send(m);
-    if (game.result() != Result::unfinished) return decide(game.result(), game.how_it_ended());
+    if (game.result() != Result::unfinished) return decide(game.result(), game.ending(), game.how_it_ended());
     if (setup_.max_plies > 0 && static_cast<int>(game.plies().size()) >= setup_.max_plies)
-        return decide(Result::draw, "adjudicated a draw after " + std::to_string(setup_.max_plies) + " plies");
+        return decide(Result::draw, Ending::max_plies,
+                      "adjudicated a draw after " + std::to_string(setup_.max_plies) + " plies");
     if (clocks_[1 - side]) clocks_[1 - side]->start(arrived);
 }
 
-void Arbiter::decide(Result result, const std::string &ending) {
+void Arbiter::decide(Result result, Ending ending, const std::string &text) {
     if (report_.result != Result::unfinished) return;
+    // The game keeps an ending decided off the board for its record; the rules' own it has already.
+    if (!draughts::by_the_rules(ending)) report_.game.end(ending, result);
     report_.result = result;
-    report_.ending = ending;
+    report_.ending = text;
 }
 
-void Arbiter::lose(int side, const std::string &why) {
-    decide(win_for(1 - side), std::string(1, letter(side)) + " " + why);
+void Arbiter::lose(int side, Ending ending, const std::string &why) {
+    decide(win_for(1 - side), ending, std::string(1, letter(side)) + " " + why);
 }
 
 void Arbiter::flag_fell(int side) {
     const auto opponent = static_cast<Side>(1 - side);
     const std::string fell = std::string(1, letter(side)) + " ran out of time";
-    if (match::can_win(report_.game.position(), opponent)) decide(win_for(1 - side), fell);
-    else decide(Result::draw, fell + ", and " + letter(1 - side) + " cannot win: a draw");
+    if (match::can_win(report_.game.position(), opponent)) decide(win_for(1 - side), Ending::time_forfeit, fell);
+    else decide(Result::draw, Ending::time_forfeit, fell + ", and " + letter(1 - side) + " cannot win: a draw");
 }
 
 void Arbiter::finish() {

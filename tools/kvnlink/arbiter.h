@@ -51,8 +51,8 @@ private:
     bool await_accepts();
     void play_moves();
     void on_move(int side, const kvn_message &move, std::chrono::steady_clock::time_point arrived);
-    void decide(draughts::Result result, const std::string &ending);
-    void lose(int side, const std::string &why);
+    void decide(draughts::Result result, draughts::Ending ending, const std::string &text);
+    void lose(int side, draughts::Ending ending, const std::string &why);
     void flag_fell(int side);
     void finish();
     // The next event for the game; lines of the lane's input are put aside.

@@ -38,7 +38,9 @@ int run_bridge(const BridgeOptions &o) {
         if (open_link(slot, o.ends[slot], events, out) != 0) return exit_failed;
     }
     Referee referee(out, o.pdn);
+    referee.set_end_codes(o.end_codes);
     std::string why = "quit";
+    draughts::Ending ending = draughts::Ending::none;
     for (;;) {
         const Event e = events.next(-1);
         if (e.kind == Event::Kind::line) {
@@ -54,6 +56,7 @@ int run_bridge(const BridgeOptions &o) {
             continue;
         }
         why = "a lost link on " + o.names[from];
+        ending = draughts::Ending::lost_link;
         out.status("connection_lost", "connection lost on " + o.names[from] + ": the bridge ends",
                    Json{{"end", o.names[from]}});
         // What had already arrived on either end is still passed on.
@@ -63,7 +66,7 @@ int run_bridge(const BridgeOptions &o) {
                 relay(static_cast<int32_t>(rest.slot), o, out, referee);
         break;
     }
-    referee.close(why);
+    referee.close(why, ending);
     out.status("disconnected", "bridge closed");
     return exit_ok;
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "command.h"
+#include "end_codes.h"
 #include "link_address.h"
 #include "link_options.h"
 
@@ -73,6 +74,15 @@ CLI::Validator link_address() {
 CLI::Validator perft_depth() {
     return wants([](const std::string &v) { return in_range(v, 0, max_perft_depth, true); },
                  "a whole number 0-" + std::to_string(max_perft_depth));
+}
+
+CLI::Validator end_codes() {
+    return CLI::Validator(
+        [](std::string &value) {
+            std::string why;
+            return parse_end_codes(value, why) ? std::string() : "wants REASON=MEANING,...: " + why;
+        },
+        "");
 }
 
 } // namespace kvnlink::checks

@@ -12,6 +12,7 @@ CLI::Validator serial_port();  // 1..9 for COM1..COM9
 CLI::Validator request();      // "NAME COLOUR TIME MOVES [SIDE SQUARES]"
 CLI::Validator link_address(); // one end of a bridge
 CLI::Validator perft_depth();  // 0..max_perft_depth
+CLI::Validator end_codes();    // "0=resign,1=draw": REASON=MEANING items
 
 // Depth 11 already takes minutes; beyond 20 a run would never end.
 inline constexpr int max_perft_depth = 20;

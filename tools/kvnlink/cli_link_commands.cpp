@@ -19,11 +19,25 @@ struct LinkCli {
     CLI::Option *seed_option = nullptr;
 };
 
+// kvnlink's opt-in convention for game end reason codes; see end_codes.h.
+void add_end_codes(CLI::App &app, EndCodes &codes) {
+    app.add_option_function<std::string>(
+           "--end-codes",
+           [&codes](const std::string &list) {
+               std::string why;
+               codes = parse_end_codes(list, why).value_or(EndCodes{});
+           },
+           "what game end reasons 0-3 mean: resign, draw or none (default), e.g. 0=resign,1=draw")
+        ->type_name("CODES")
+        ->check(checks::end_codes());
+}
+
 void add_output(CLI::App &app, LinkOptions &o) {
     app.add_flag("--json", o.json, "print one JSON object per line instead of readable lines");
     app.add_option("--pdn", o.pdn, "append every followed game to FILE in Portable Draughts Notation")
         ->type_name("FILE");
     app.add_flag("--allow-illegal", o.allow_illegal, "send typed moves the referee objects to (else refused)");
+    add_end_codes(app, o.end_codes);
 }
 
 void add_tcp(CLI::App &app, LinkOptions &o) {
@@ -105,6 +119,7 @@ Handler define_bridge(CLI::App &app) {
     app.add_option("--pdn", o->pdn, "append every followed game to FILE in Portable Draughts Notation")
         ->type_name("FILE");
     app.add_flag("--json", o->json, "print one JSON object per line instead of readable lines");
+    add_end_codes(app, o->end_codes);
     app.add_option("--timeout", *timeout, "a listening end gives up after SECONDS (default: never)")
         ->type_name("SECONDS")
         ->check(checks::seconds());

@@ -1,4 +1,4 @@
-// cli_other_commands.cpp - the options of the subcommands that open no link of their own choosing: demo, decode, encode, perft, help.
+// cli_other_commands.cpp - the options of the subcommands that open no link of their own choosing: demo, decode, encode, perft, pdn, help.
 #include <memory>
 
 #include "cli_checks.h"
@@ -53,6 +53,13 @@ Handler define_perft(CLI::App &app) {
         ->type_name("FEN");
     app.add_flag("--divide", o->divide, "give the count under each first move");
     return [o] { return run_perft(*o); };
+}
+
+Handler define_pdn(CLI::App &app) {
+    auto o = std::make_shared<PdnOptions>();
+    app.add_option("FILE", o->file, "the PDN file, of one game or many")->required();
+    app.add_flag("--json", o->json, "print one JSON object per game instead of readable lines");
+    return [o] { return run_pdn(*o); };
 }
 
 } // namespace kvnlink

@@ -27,7 +27,7 @@ kvn_message Exchange::receive() {
 
 int Exchange::lost() {
     out_.status("connection_lost", "connection lost: the peer went away");
-    referee_.close("a lost link");
+    referee_.close("a lost link", draughts::Ending::lost_link);
     return exit_link_lost;
 }
 

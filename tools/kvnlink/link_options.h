@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "end_codes.h"
 #include "kvn.h"
 
 namespace kvnlink {
@@ -26,6 +27,7 @@ struct LinkOptions {
     bool json = false;
     std::string pdn;                    // append every game to this PDN file (empty: none)
     bool allow_illegal = false;         // send typed moves the referee objects to
+    EndCodes end_codes{};               // what each game end reason means to the referee (default: nothing)
     bool auto_play = false;             // play by itself (listen and connect)
     std::optional<std::uint64_t> seed;  // auto: the random choices' seed (none: from the clock)
     std::optional<kvn_message> request; // auto: the game request to send first

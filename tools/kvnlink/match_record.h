@@ -7,10 +7,8 @@
 
 namespace kvnlink {
 
-// The game's PDN text: tags Event, Date, White, Black, Round, Result, Termination (how it
-// ended) and FEN when it did not start from the starting position.  The Result is the
-// arbiter's, which differs from the position's when a clock, a link or an illegal move
-// decided the game, or the ply limit did.
+// The game's PDN text, with Event "kvnlink match" and the game's Round; the game itself
+// holds the arbiter's result and ending, which the Result and Termination tags show.
 std::string game_record(const GameReport &report, const std::string &white, const std::string &black, int round);
 
 } // namespace kvnlink

@@ -6,11 +6,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <deque>
 #include <system_error>
 
 #include "kvn_events.h"
+#include "wait_budget.h"
 
 namespace kvnlink {
 
@@ -74,8 +74,7 @@ kvn_window_handle EventSource::window() const { return kvn_events_window(&impl_-
 uint32_t EventSource::message() const { return KVN_EVENT_MESSAGE; }
 
 Event EventSource::next(int timeout_ms) {
-    using clock = std::chrono::steady_clock;
-    const auto deadline = clock::now() + std::chrono::milliseconds(timeout_ms < 0 ? 0 : timeout_ms);
+    const WaitBudget budget(timeout_ms);
     Impl &s = *impl_;
     for (;;) {
         Event e;
@@ -85,13 +84,9 @@ Event EventSource::next(int timeout_ms) {
             e.kind = Event::Kind::end_of_input;
             return e;
         }
-        int wait_ms = -1;
-        if (timeout_ms >= 0) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
-            if (left.count() <= 0) return e; // timeout
-            wait_ms = static_cast<int>(left.count());
-        }
-        if (!s.wait(wait_ms)) return e;
+        const int left_ms = budget.left_ms();
+        if (left_ms == 0) return e; // timeout
+        if (!s.wait(left_ms)) return e;
     }
 }
 

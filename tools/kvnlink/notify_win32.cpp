@@ -6,8 +6,8 @@
 
 #include "notify.h"
 #include "line_splitter.h"
+#include "wait_budget.h"
 
-#include <chrono>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -125,8 +125,7 @@ kvn_window_handle EventSource::window() const { return impl_->window; }
 uint32_t EventSource::message() const { return notification_message; }
 
 Event EventSource::next(int timeout_ms) {
-    using clock = std::chrono::steady_clock;
-    const auto deadline = clock::now() + std::chrono::milliseconds(timeout_ms < 0 ? 0 : timeout_ms);
+    const WaitBudget budget(timeout_ms);
     Impl &s = *impl_;
     for (;;) {
         s.pump();
@@ -138,12 +137,9 @@ Event EventSource::next(int timeout_ms) {
         }
         if (s.take_input(e)) return e;
 
-        DWORD wait_ms = INFINITE;
-        if (timeout_ms >= 0) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
-            if (left.count() <= 0) return e; // timeout
-            wait_ms = static_cast<DWORD>(left.count());
-        }
+        const int left_ms = budget.left_ms();
+        if (left_ms == 0) return e; // timeout
+        const DWORD wait_ms = left_ms < 0 ? INFINITE : static_cast<DWORD>(left_ms);
         // MWMO_INPUTAVAILABLE: wake for anything queued, not only for what came since the last look.
         MsgWaitForMultipleObjectsEx(0, nullptr, wait_ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }

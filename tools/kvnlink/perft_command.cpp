@@ -27,7 +27,9 @@ int run_perft(const PerftOptions &options) {
     if (options.divide) {
         const auto entries = draughts::perft_divide(start, options.depth);
         for (const auto &e : entries) {
-            std::printf("%-8s %llu\n", draughts::notation(e.move).c_str(), static_cast<unsigned long long>(e.count));
+            // The full path where two captures share their from and to squares, so that no two lines read alike.
+            const std::string name = e.text.empty() ? draughts::notation(e.move) : e.text;
+            std::printf("%-8s %llu\n", name.c_str(), static_cast<unsigned long long>(e.count));
             total += e.count;
         }
         std::printf("moves %zu\n", entries.size());

@@ -67,7 +67,9 @@ std::optional<draughts::Verdict> Referee::see(int party, const kvn_message &m) {
         if (request_ && party != requester_) start(party, m);
         return std::nullopt;
     case KVN_GAME_END:
-        if (game_) close("a game end");
+        if (!game_) return std::nullopt;
+        end_by_message(party, m.u.game_end);
+        close("a game end", draughts::Ending::game_end_message);
         return std::nullopt;
     case KVN_BACK_ACCEPT:
         // Whether the take-back happened is in the accept code, which kvnlink does not read.
@@ -85,10 +87,13 @@ std::optional<draughts::Verdict> Referee::see(int party, const kvn_message &m) {
     draughts::Move move{};
     if (!to_move(m.u.move, move)) {
         game.stop("a move named a square outside 1-50");
+        game.end(draughts::Ending::illegal_move,
+                 side_of(party) == Side::white ? draughts::Result::black_wins : draughts::Result::white_wins);
         out_.status("not_following", "not following this game any further: a move named a square outside 1-50");
+        report_end();
         return draughts::Verdict{false, false, "names a square outside 1-50"};
     }
-    const draughts::Verdict v = game.claim(side_of(party), move);
+    const draughts::Verdict v = game.claim_as_arbiter(side_of(party), move);
     report(party, m.u.move, v);
     return v;
 }
@@ -105,20 +110,35 @@ void Referee::report(int party, const kvn_move &m, const draughts::Verdict &v) {
                      Json{{"side", std::string(1, side)}, {"move", claimed}, {"reason", v.why}, {"played", v.played}});
     }
     if (!game.following()) out_.status("not_following", "not following this game any further: " + game.stop_reason());
-    else report_end();
+    report_end();
 }
 
-void Referee::report_end() {
+// "game over: threefold repetition (the same position for the third time); a draw, 1-1".
+void Referee::report_end(const std::string &how) {
     const draughts::Game &game = game_->game;
     if (game.result() == draughts::Result::unfinished || game_->over_reported) return;
     game_->over_reported = true;
     const std::string result = draughts::result_text(game.result());
+    const std::string ending = draughts::ending_name(game.ending());
+    const std::string reason = how.empty() ? game.how_it_ended() : how;
     std::string winner;
     if (game.result() == draughts::Result::white_wins) winner = "W";
     if (game.result() == draughts::Result::black_wins) winner = "Z";
-    const std::string text = "game over: " + game.how_it_ended() + "; " +
+    const std::string text = "game over: " + ending + (reason == ending ? "" : " (" + reason + ")") + "; " +
                              (winner.empty() ? std::string("a draw") : winner + " wins") + ", " + result;
-    out_.status("game_over", text, Json{{"result", result}, {"winner", winner}, {"reason", game.how_it_ended()}});
+    out_.status("game_over", text,
+                Json{{"result", result}, {"winner", winner}, {"ending", ending}, {"reason", reason}});
+}
+
+// Under --end-codes, a resign or draw decides a game the rules have not ended yet.
+void Referee::end_by_message(int party, const kvn_game_end &end) {
+    draughts::Game &game = game_->game;
+    const bool known = end.reason >= 0 && end.reason < static_cast<int>(end_codes_.size());
+    const EndMeaning meaning = known ? end_codes_[static_cast<size_t>(end.reason)] : EndMeaning::none;
+    if (meaning == EndMeaning::none || game.result() != draughts::Result::unfinished) return;
+    game.end(draughts::Ending::game_end_message, end_result(meaning, side_of(party)));
+    report_end("reason " + std::to_string(end.reason) + " from " + draughts::side_letter(side_of(party)) + ": " +
+               end_meaning_name(meaning));
 }
 
 std::string Referee::objection(int party, const kvn_move &m) const {
@@ -155,10 +175,15 @@ void Referee::start(int accepting_party, const kvn_message &accept) {
     report_end(); // a position with no legal move is over at once
 }
 
-void Referee::close(const std::string &why) {
+void Referee::close(const std::string &why, draughts::Ending ending) {
     if (!game_) return;
+    game_->game.end(ending, draughts::Result::unfinished); // a game already over keeps its ending
+    const draughts::Ending how = game_->game.ending();
     const std::string result = draughts::result_text(game_->game.result());
-    out_.status("game_closed", "game closed by " + why + ", result " + result, Json{{"result", result}});
+    const std::string text =
+        "game closed by " + why + ", result " + result +
+        (how == draughts::Ending::none ? "" : std::string(" (") + draughts::ending_name(how) + ")");
+    out_.status("game_closed", text, Json{{"result", result}, {"ending", draughts::ending_name(how)}});
     write_record();
     game_.reset();
 }

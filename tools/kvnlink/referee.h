@@ -6,6 +6,7 @@
 #include <string>
 
 #include "draughts/game.h"
+#include "end_codes.h"
 #include "kvn.h"
 #include "printer.h"
 
@@ -28,8 +29,13 @@ public:
     // Why `party` may not send this move now; empty when it may, or when no game is followed.
     std::string objection(int party, const kvn_move &move) const;
 
-    // Ends the followed game here (a lost link, the end of input), writing its record.
-    void close(const std::string &why);
+    // What each game end reason code means from now on (--end-codes); by default every code means nothing.
+    void set_end_codes(const EndCodes &codes) { end_codes_ = codes; }
+
+    // Ends the followed game here, writing its record.  `ending` is how it
+    // ended when the rules have not ended it (a lost link); none leaves it
+    // unfinished (quit, the end of input, a new request).
+    void close(const std::string &why, draughts::Ending ending = draughts::Ending::none);
 
     void print_board() const;
 
@@ -41,13 +47,15 @@ private:
     struct Followed;
     void start(int accepting_party, const kvn_message &accept);
     void report(int party, const kvn_move &move, const draughts::Verdict &v);
-    void report_end();
+    void report_end(const std::string &how = {});
+    void end_by_message(int party, const kvn_game_end &end);
     void write_record();
 
     Printer &out_;
     std::string pdn_path_;
     std::optional<kvn_message> request_; // the request still waiting for its accept
     int requester_ = 0;
+    EndCodes end_codes_{};
     std::unique_ptr<Followed> game_;
 };
 

@@ -116,6 +116,7 @@ int run_link(const LinkOptions &options) {
     SlotGuard guard(slot); // declared after events: the link ends before its notification target
     if (open_link(slot, options, events, out) != 0) return exit_failed;
     Referee referee(out, options.pdn);
+    referee.set_end_codes(options.end_codes);
     Exchange link(slot, self, peer, out, referee);
     return options.auto_play ? spar(options, events, out, referee, link)
                              : converse(options, events, out, referee, link);

@@ -18,6 +18,7 @@ struct BridgeOptions {
     std::string addresses[2]; // as written on the command line
     std::string pdn;
     bool json = false;
+    EndCodes end_codes{}; // what each game end reason means to the referee (default: nothing)
 };
 
 struct DemoOptions {
@@ -33,9 +34,15 @@ struct PerftOptions {
     bool divide = false;
 };
 
+struct PdnOptions {
+    std::string file;
+    bool json = false;
+};
+
 // Each returns the process exit code.
 int run_link(const LinkOptions &options);
 int run_perft(const PerftOptions &options);
+int run_pdn(const PdnOptions &options);
 int run_demo(const DemoOptions &options);
 int run_bridge(const BridgeOptions &options);
 int run_decode(const std::string &text, bool json);

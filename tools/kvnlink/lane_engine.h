@@ -9,7 +9,7 @@
 #include "engine_address.h"
 #include "kvn.h"
 #include "notify.h"
-#include "process.h"
+#include "child_process.h"
 
 namespace kvnlink {
 

@@ -15,7 +15,7 @@
 #include "draughts/fen.h"
 #include "match_options.h"
 #include "match_record.h"
-#include "process.h"
+#include "child_process.h"
 #include "subcommands.h"
 
 namespace kvnlink {

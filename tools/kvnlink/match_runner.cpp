@@ -13,7 +13,7 @@
 #include "match/seeded_random.h"
 #include "match_options.h"
 #include "match_report.h"
-#include "process.h"
+#include "child_process.h"
 #include "subcommands.h"
 
 namespace kvnlink {

@@ -1,5 +1,5 @@
 // process_posix.cpp - ChildProcess on POSIX: posix_spawnp, pipes, poll() and waitpid().
-#include "process.h"
+#include "child_process.h"
 #include "line_splitter.h"
 
 #include <arpa/inet.h>

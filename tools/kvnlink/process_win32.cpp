@@ -1,6 +1,6 @@
 // process_win32.cpp - `kvnlink match` starts its lanes and engines as processes, which
 // this build does not do yet: every call says so, and `match` refuses to run.
-#include "process.h"
+#include "child_process.h"
 
 namespace kvnlink {
 

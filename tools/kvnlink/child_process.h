@@ -1,4 +1,5 @@
-// process.h - child processes and loopback ports for `kvnlink match`; one back end per system.
+// child_process.h - child processes and loopback ports for `kvnlink match`; one back end per system.
+// (Not "process.h": Windows has a system header of that name, which this folder would hide.)
 #pragma once
 
 #include <cstdio>

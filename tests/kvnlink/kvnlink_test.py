@@ -9,6 +9,7 @@ import queue
 import re
 import socket
 import subprocess
+import sys
 import tempfile
 import threading
 import unittest
@@ -659,6 +660,116 @@ class PerftTest(unittest.TestCase):
                 self.assertEqual(result.returncode, 2)
                 self.assertEqual(result.stdout, "")
                 self.assertTrue(result.stderr.startswith("kvnlink"), result.stderr)
+
+
+# A misbehaving engine for MatchTest, speaking the wire protocol over a plain socket (each text
+# followed by one 0x00 byte).  Its first process plays badly by colour: as white it answers
+# the request with an illegal move, as black it leaves once the first move has come; the
+# process started after that accepts and never moves.
+MISBEHAVING_ENGINE = r"""
+import os, socket, sys
+port, counter, accept, illegal = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4]
+with open(counter, "a+") as f:
+    f.write("x")
+    f.seek(0)
+    process = len(f.read())
+s = socket.create_connection(("127.0.0.1", int(port)))
+send = lambda text: s.sendall(text.encode() + b"\0")
+buffered = b""
+while True:
+    data = s.recv(4096)
+    if not data:
+        sys.exit(0)
+    buffered += data
+    while b"\0" in buffered:
+        text, buffered = buffered.split(b"\0", 1)
+        text = text.decode()
+        if text.startswith("R"):
+            # The request names the arbiter's colour; this engine plays the other.
+            white = text[35] == "Z"
+            send(accept)
+            if process == 1 and white:
+                send(illegal)
+        elif text.startswith("M") and process == 1:
+            os._exit(0)
+"""
+
+
+class MatchTest(unittest.TestCase):
+    GAME = re.compile(r"^game (\d+)/(\d+): (\w+)-(\w+) (2-0|0-2|1-1) \((.+)\), (\d+) plies$")
+
+    def sparring(self, *extra):
+        return "cmd:%s connect 127.0.0.1 --port {port} --auto --seed {seed} %s" % (KVNLINK, " ".join(extra))
+
+    def match(self, *args):
+        result = subprocess.run([KVNLINK, "match", *args], capture_output=True, text=True, timeout=90)
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        return result.stdout.splitlines()
+
+    def test_sparring_partners_in_two_lanes(self):
+        pdn = os.path.join(SCRATCH.name, "match.pdn")
+        lines = self.match("--engine", "A=" + self.sparring("--depth 1"), "--engine", "B=" + self.sparring(),
+                           "--games", "4", "--concurrency", "2", "--max-plies", "40", "--seed", "11",
+                           "--random-openings", "2", "--pdn", pdn)
+        self.assertEqual(lines[0], "match A vs B: 4 games, 2 lane(s), 2 opening(s), seed 11")
+        games = [self.GAME.match(l) for l in lines if l.startswith("game ")]
+        self.assertTrue(all(games), lines)
+        self.assertEqual(sorted(int(g.group(1)) for g in games), [1, 2, 3, 4])
+        for g in games:
+            # The first game of each pair has A white, the second B.
+            self.assertEqual(g.group(3), "A" if int(g.group(1)) % 2 == 1 else "B")
+            self.assertLessEqual(int(g.group(7)), 40)
+        self.assertEqual(len([l for l in lines if l.startswith("score A: ")]), 4)
+        points = {"2-0": (2, 0), "0-2": (0, 2), "1-1": (1, 1)}
+        a_half = sum(points[g.group(5)][0 if g.group(3) == "A" else 1] for g in games)
+        table = {l.split()[0]: l.split()[1:] for l in lines if re.match(r"^[AB] +\d", l)}
+        w, d, l = map(int, table["A"][:3])
+        self.assertEqual((w + d + l, 2 * w + d), (4, a_half))
+        self.assertEqual(table["B"][:3], [str(l), str(d), str(w)])
+        self.assertEqual(lines[-1], "SPRT: no test")
+        records = pdn_games(pdn)
+        self.assertEqual(sorted(int(t["Round"]) for t, _, _ in records), [1, 2, 3, 4])
+        by_round = {int(g.group(1)): g for g in games}
+        for tags, moves, _ in records:
+            g = by_round[int(tags["Round"])]
+            self.assertEqual((tags["Event"], tags["White"], tags["Black"], tags["Result"]),
+                             ("kvnlink match", g.group(3), g.group(4), g.group(5)))
+            self.assertIn(tags["Termination"], ("no legal move",) if g.group(5) != "1-1" else
+                          ("adjudicated at max plies", "threefold repetition", "16-move rule", "5-move rule", "25-move rule"))
+            self.assertEqual(len(moves), int(g.group(7)))
+
+    def test_illegal_move_lost_link_and_time_out_are_judged_and_the_match_goes_on(self):
+        script = os.path.join(SCRATCH.name, "misbehaving.py")
+        counter = os.path.join(SCRATCH.name, "processes")
+        with open(script, "w") as f:
+            f.write(MISBEHAVING_ENGINE)
+        accept, illegal = run("encode", "accept", "helper", "0").stdout.strip(), run("encode", "move", "0", "1-50").stdout.strip()
+        helper = 'cmd:%s %s {port} %s "%s" %s' % (sys.executable, script, counter, accept, illegal)
+        lines = self.match("--engine", "X=" + helper, "--engine", "K=" + self.sparring(), "--games", "3",
+                           "--time", "0.02", "--timeout", "20", "--seed", "5", "--json")
+        events = [json.loads(l) for l in lines]
+        games = sorted((e for e in events if e["kind"] == "game"), key=lambda e: e["game"])
+        self.assertEqual([(g["white"], g["black"], g["result"]) for g in games],
+                         [("X", "K", "0-2"), ("K", "X", "2-0"), ("X", "K", "0-2")])
+        self.assertTrue(games[0]["ending"].startswith("W made an illegal move: 1-50 "), games[0])
+        self.assertEqual(games[1]["ending"], "Z lost its link")
+        self.assertEqual(games[2]["ending"], "W ran out of time")
+        self.assertLessEqual(games[2]["white_ms"], 0)
+        with open(counter) as f:
+            self.assertEqual(f.read(), "xx")  # restarted once, after the lost link
+        results = events[-1]
+        self.assertEqual((results["kind"], results["first"]["losses"], results["second"]["wins"]), ("results", 3, 3))
+
+    def test_bad_match_command_lines_exit_2(self):
+        for args in [[], ["--engine", "A=cmd:x {port}"], ["--engine", "A=nowhere", "--engine", "B=listen:1"],
+                     ["--engine", "A=cmd:x", "--engine", "B=cmd:y {port}"], ["--engine", "A=listen:9", "--engine", "A=listen:8"],
+                     ["--engine", "A=listen:9", "--engine", "B=listen:8", "--concurrency", "2"],
+                     ["--engine", "A=listen:9", "--engine", "B=listen:8", "--time", "x"],
+                     ["--engine", "A=listen:9", "--engine", "B=listen:8", "--sprt", "elo0=5 elo1=0"]]:
+            with self.subTest(args=args):
+                result = run("match", *args)
+                self.assertEqual(result.returncode, 2, result.stdout + result.stderr)
+                self.assertTrue(result.stderr.startswith("kvnlink: "), result.stderr)
 
 
 if __name__ == "__main__":

@@ -58,6 +58,10 @@ void add_sparring(CLI::App &app, LinkCli &c) {
         ->type_name("\"NAME COLOUR TIME MOVES\"")
         ->check(checks::request())
         ->needs(auto_play);
+    app.add_option("--depth", c.options.depth, "with --auto: search N plies ahead instead of moving at random")
+        ->type_name("N")
+        ->check(CLI::Range(0, 12))
+        ->needs(auto_play);
 }
 
 Handler run_with(std::shared_ptr<LinkCli> c, LinkOptions::Mode mode) {

@@ -26,6 +26,11 @@ const std::vector<Subcommand> &subcommand_table() {
         {"pdn", "replay every game of a PDN file under the rules and check its moves and results",
          "Exit 0 when every game is legal and its Result agrees, 1 otherwise, 2 when FILE cannot be read or parsed.",
          define_pdn},
+        {"match", "play a match between two engines, refereeing every game, and count it",
+         "Games run in lanes, child processes of kvnlink holding one link per engine; see docs/matches.md.",
+         define_match},
+        // match's worker, started by match itself; an empty summary keeps it out of the help.
+        {"match-lane", "", "", define_match_lane},
         {"help", "list the subcommands, or show one subcommand's options", "", define_help},
     };
     return table;

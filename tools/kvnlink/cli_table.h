@@ -43,5 +43,7 @@ Handler define_encode(CLI::App &app);
 Handler define_perft(CLI::App &app);
 Handler define_pdn(CLI::App &app);
 Handler define_help(CLI::App &app);
+Handler define_match(CLI::App &app);
+Handler define_match_lane(CLI::App &app);
 
 } // namespace kvnlink

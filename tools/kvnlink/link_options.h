@@ -31,6 +31,7 @@ struct LinkOptions {
     bool auto_play = false;             // play by itself (listen and connect)
     std::optional<std::uint64_t> seed;  // auto: the random choices' seed (none: from the clock)
     std::optional<kvn_message> request; // auto: the game request to send first
+    int depth = 0;                      // auto: plies its search looks ahead (0: a random legal move)
 };
 
 } // namespace kvnlink

@@ -48,6 +48,7 @@ int main(int argc, char **argv) {
     std::map<const CLI::App *, Handler> handlers;
     for (const Subcommand &s : subcommand_table()) {
         CLI::App *sub = root.add_subcommand(s.name, s.summary);
+        if (*s.summary == '\0') sub->group(""); // a worker of another subcommand, not for typing
         sub->set_help_flag("-h,--help", "print this help and exit");
         sub->footer(s.details); // even when empty: a subcommand would otherwise inherit the root's footer
         handlers[sub] = s.define(*sub);

@@ -80,7 +80,7 @@ int spar(const LinkOptions &o, EventSource &events, Printer &out, Referee &refer
     const std::uint64_t seed =
         o.seed ? *o.seed : static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
     out.status("sparring", "playing by itself, seed " + std::to_string(seed), Json{{"seed", seed}});
-    Sparring player(referee, self, seed, o.request);
+    Sparring player(referee, self, seed, o.request, o.depth);
     const auto play_on = [&] {
         while (const auto m = player.next()) {
             link.send(*m);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "draughts/move_generator.h"
+#include "draughts/search.h"
 
 namespace kvnlink {
 
@@ -11,8 +12,8 @@ namespace {
 const char accept_name[] = "kvnlink";
 }
 
-Sparring::Sparring(const Referee &referee, int party, std::uint64_t seed, std::optional<kvn_message> request)
-    : referee_(referee), party_(party), random_(seed), request_(request) {}
+Sparring::Sparring(const Referee &referee, int party, std::uint64_t seed, std::optional<kvn_message> request, int depth)
+    : referee_(referee), party_(party), random_(seed), depth_(depth), request_(request) {}
 
 void Sparring::observe(int party, const kvn_message &m) {
     if (m.type == KVN_GAME_REQUEST && party != party_ && !request_ && !playing_) must_accept_ = true;
@@ -43,6 +44,8 @@ std::optional<kvn_message> Sparring::next() {
         return end;
     }
     if (game->position().to_move != referee_.side_of(party_)) return std::nullopt;
+    // The search breaks ties by a seed of its own, drawn afresh for every move.
+    if (depth_ > 0) return move_message(draughts::choose_move(game->position(), depth_, random_.next()));
     draughts::MoveList legal;
     draughts::generate_moves(game->position(), legal);
     const auto pick = static_cast<int>(random_.next() % static_cast<std::uint64_t>(legal.size()));

@@ -33,7 +33,8 @@ private:
 class Sparring {
 public:
     // `request`: a game request to send first (else it waits for one and accepts it).
-    Sparring(const Referee &referee, int party, std::uint64_t seed, std::optional<kvn_message> request);
+    // `depth` > 0: the move is the search's (draughts/search.h) that many plies deep, else a random legal one.
+    Sparring(const Referee &referee, int party, std::uint64_t seed, std::optional<kvn_message> request, int depth = 0);
 
     // Every message that went by, sent by either party, after the referee saw it.
     void observe(int party, const kvn_message &message);
@@ -49,6 +50,7 @@ private:
     const Referee &referee_;
     int party_;
     SplitMix64 random_;
+    int depth_;
     std::optional<kvn_message> request_;
     bool request_sent_ = false;
     bool must_accept_ = false;

@@ -9,6 +9,8 @@
 
 namespace kvnlink {
 
+struct MatchOptions; // match_options.h
+
 // The two ends A and B of a bridge, each a link of its own (with its --timeout or --retry).
 struct BridgeOptions {
     LinkOptions ends[2];
@@ -45,5 +47,8 @@ int run_demo(const DemoOptions &options);
 int run_bridge(const BridgeOptions &options);
 int run_decode(const std::string &text, bool json);
 int run_encode(const std::vector<std::string> &words, bool json);
+// match_runner.cpp and match_lane.cpp: engine-against-engine matches and their worker lanes.
+int run_match(const MatchOptions &options);
+int run_match_lane(const MatchOptions &options);
 
 } // namespace kvnlink

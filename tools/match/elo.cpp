@@ -7,7 +7,8 @@ namespace match {
 
 std::optional<double> elo_from_score(double score) {
     if (!(score > 0.0 && score < 1.0)) return std::nullopt;
-    return -400.0 * std::log10(1.0 / score - 1.0);
+    // Adding 0.0 turns the -0.0 of an even score into 0.0, which prints as +0.0.
+    return -400.0 * std::log10(1.0 / score - 1.0) + 0.0;
 }
 
 double score_from_elo(double elo) { return 1.0 / (1.0 + std::pow(10.0, -elo / 400.0)); }

@@ -1,0 +1,74 @@
+// arbiter.h - one game of a match between two linked engines: the requests, the accepts,
+// every move refereed and relayed, the clocks, and the game end to both.
+#pragma once
+
+#include <chrono>
+#include <deque>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "draughts/game.h"
+#include "lane_engine.h"
+#include "match/game_clock.h"
+#include "match/time_control.h"
+#include "notify.h"
+
+namespace kvnlink {
+
+struct GameSetup {
+    draughts::Position start;
+    std::optional<match::TimeControl> time; // none: no clocks
+    int max_plies = 0;                      // 0: no limit
+    double accept_timeout_s = 30;
+    bool may_retry = true; // a link lost before both accepts: report a retry instead of a loss
+};
+
+struct GameReport {
+    draughts::Game game;
+    draughts::Result result = draughts::Result::unfinished;
+    std::string ending;          // how it ended, one line
+    long clock_ms[2] = {-1, -1}; // time left, white and black; -1 without clocks
+    bool retry = false;          // a link was lost before the game began: link again and play it again
+    bool abandoned = false;      // the lane's input ended during the game
+};
+
+// Lines that reached the lane while a game ran, kept for after it.
+struct LaneInput {
+    std::deque<std::string> lines;
+    bool ended = false;
+};
+
+class Arbiter {
+public:
+    // engines[0] plays white, engines[1] black.
+    Arbiter(const GameSetup &setup, LaneEngine *white, LaneEngine *black, EventSource &events, LaneInput &input);
+    GameReport play();
+
+private:
+    void send_requests();
+    bool await_accepts();
+    void play_moves();
+    void on_move(int side, const kvn_message &move, std::chrono::steady_clock::time_point arrived);
+    void decide(draughts::Result result, draughts::Ending ending, const std::string &text);
+    void lose(int side, draughts::Ending ending, const std::string &why);
+    void flag_fell(int side);
+    void finish();
+    // The next event for the game; lines of the lane's input are put aside.
+    Event next_event(int timeout_ms);
+    int side_of_slot(intptr_t slot) const;
+
+    const GameSetup &setup_;
+    LaneEngine *engines_[2];
+    EventSource &events_;
+    LaneInput &input_;
+    GameReport report_;
+    std::optional<match::GameClock> clocks_[2];
+    std::vector<std::pair<int, kvn_message>> early_moves_; // moves that came before both accepts, by side
+};
+
+// The wire's squares for a move, and back; false for a square outside 1..50.
+bool move_from_record(const kvn_move &record, draughts::Move &move);
+
+} // namespace kvnlink

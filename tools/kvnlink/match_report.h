@@ -1,0 +1,36 @@
+// match_report.h - what `kvnlink match` prints: a line per finished game, the running
+// score, and the results table at the end; readable lines or one JSON object per event.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "match/sprt.h"
+#include "match/tally.h"
+#include "match_options.h"
+
+namespace kvnlink {
+
+struct FinishedGame {
+    int number = 0; // from 0
+    std::string white, black, result, ending;
+    int plies = 0;
+    long white_ms = -1, black_ms = -1;
+};
+
+class MatchReport {
+public:
+    explicit MatchReport(const MatchOptions &options) : options_(options) {}
+
+    void started(int games, int lanes, std::uint64_t seed, int openings) const;
+    void game(const FinishedGame &game, const match::Tally &tally) const;
+    void decided(match::Decision decision, int games_counted) const;
+    void error(const std::string &text) const;
+    void results(const match::Tally &tally, int games_wanted) const;
+
+private:
+    std::string standing(const match::Tally &tally) const;
+    const MatchOptions &options_;
+};
+
+} // namespace kvnlink

@@ -61,9 +61,11 @@ TEST(Statistics, SprtBoundsAndDecisions) {
     EXPECT_EQ(zero_or_ten.decide(1.734), Decision::play_on);
     EXPECT_EQ(zero_or_ten.decide(2.95), Decision::accept_h1);
     EXPECT_EQ(zero_or_ten.decide(-2.95), Decision::accept_h0);
-    // All draws, or nothing yet: no spread, no evidence either way.
-    EXPECT_EQ(zero_or_ten.llr(games(0, 30, 0).by_games()), 0.0);
+    // Nothing yet: no evidence either way.  Every unit alike: an even game's
+    // spread stands in, so the evidence grows with the count.
     EXPECT_EQ(zero_or_ten.llr(Tally{}.by_games()), 0.0);
+    EXPECT_NEAR(zero_or_ten.llr(games(0, 30, 0).by_games()), -0.0124, 1e-4);
+    EXPECT_NEAR(zero_or_ten.llr(games(20, 0, 0).by_games()), 0.5672, 1e-4);
 }
 
 TEST(Statistics, ScoresWithoutFiniteElo) {

@@ -20,9 +20,13 @@ double Sprt::lower_bound() const { return std::log(beta / (1.0 - alpha)); }
 double Sprt::upper_bound() const { return std::log((1.0 - beta) / alpha); }
 
 double Sprt::llr(const Sample &sample) const {
-    if (sample.units == 0 || !(sample.variance > 0.0)) return 0.0;
+    // All units alike (every game won, say) would make the ratio infinite
+    // after one unit; the spread of an even game stands in for it, which
+    // decides about as late as counting the wins one by one would.
+    const double variance = sample.variance > 0.0 ? sample.variance : sample.spread_when_alike;
+    if (sample.units == 0 || !(variance > 0.0)) return 0.0;
     const double s0 = score_from_elo(elo0), s1 = score_from_elo(elo1);
-    return sample.units * (s1 - s0) * (2.0 * sample.mean - s0 - s1) / (2.0 * sample.variance);
+    return sample.units * (s1 - s0) * (2.0 * sample.mean - s0 - s1) / (2.0 * variance);
 }
 
 Decision Sprt::decide(double llr) const {

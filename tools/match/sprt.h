@@ -18,8 +18,8 @@ struct Sprt {
     double lower_bound() const; // ln(beta / (1 - alpha))
     double upper_bound() const; // ln((1 - beta) / alpha)
 
-    // The log-likelihood ratio of H1 against H0 given the sample.  Zero for a sample
-    // without spread (none yet, or every unit alike), which cannot tell them apart.
+    // The log-likelihood ratio of H1 against H0 given the sample; zero before
+    // the first unit.  A sample of units all alike uses its spread_when_alike.
     double llr(const Sample &sample) const;
     Decision decide(double llr) const;
 };

@@ -32,7 +32,7 @@ Sample Tally::by_games() const {
     if (n == 0) return {0.5, 0.0, 0};
     const double s = score();
     const double spread = wins * (1.0 - s) * (1.0 - s) + draws * (0.5 - s) * (0.5 - s) + losses * s * s;
-    return {s, spread / n, n};
+    return {s, spread / n, n, 0.25};
 }
 
 Sample Tally::by_pairs() const {
@@ -45,7 +45,7 @@ Sample Tally::by_pairs() const {
     const double mean = sum / n;
     double spread = 0.0;
     for (std::size_t k = 0; k < pairs.size(); ++k) spread += pairs[k] * (pair_score(k) - mean) * (pair_score(k) - mean);
-    return {mean, spread / n, n};
+    return {mean, spread / n, n, 0.125};
 }
 
 } // namespace match

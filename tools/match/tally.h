@@ -16,6 +16,10 @@ struct Sample {
     double mean = 0.0;
     double variance = 0.0;
     int units = 0;
+    // The spread one unit would have at even odds with no draws (a game 0.25,
+    // a pair of independent games 0.125): the test assumes it while every
+    // unit so far scored alike, which shows no spread of its own.
+    double spread_when_alike = 0.0;
 
     double standard_error() const; // of the mean
 };

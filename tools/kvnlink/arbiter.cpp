@@ -7,6 +7,7 @@
 #include "draughts/move_check.h"
 #include "draughts/square_string.h"
 #include "match/winning_chances.h"
+#include "referee.h"
 
 namespace kvnlink {
 
@@ -53,17 +54,6 @@ int milliseconds_until(clock::time_point deadline) {
 }
 
 } // namespace
-
-bool move_from_record(const kvn_move &m, draughts::Move &out) {
-    const auto valid = [](int s) { return s >= 1 && s <= draughts::square_count; };
-    if (!valid(m.from_square) || !valid(m.to_square) || m.capture_count < 0 || m.capture_count > 20) return false;
-    out = draughts::Move{0, static_cast<std::uint8_t>(m.from_square), static_cast<std::uint8_t>(m.to_square)};
-    for (int i = 0; i < m.capture_count; ++i) {
-        if (!valid(m.captured[i])) return false;
-        out.captured |= draughts::square_bit(m.captured[i]);
-    }
-    return true;
-}
 
 Arbiter::Arbiter(const GameSetup &setup, LaneEngine *white_engine, LaneEngine *black_engine, EventSource &events,
                  LaneInput &input)

@@ -68,7 +68,4 @@ private:
     std::vector<std::pair<int, kvn_message>> early_moves_; // moves that came before both accepts, by side
 };
 
-// The wire's squares for a move, and back; false for a square outside 1..50.
-bool move_from_record(const kvn_move &record, draughts::Move &move);
-
 } // namespace kvnlink

@@ -1,6 +1,7 @@
 // pdn_file.cpp - the game's record written out; the PDN text itself comes from tools/draughts.
 #include "pdn_file.h"
 
+#include <ctime>
 #include <fstream>
 
 namespace kvnlink {
@@ -10,6 +11,13 @@ bool append_pdn(const std::string &path, const draughts::PdnTags &tags, const dr
     file << draughts::write_pdn(tags, game);
     file.close();
     return static_cast<bool>(file);
+}
+
+std::string pdn_date_today() {
+    const std::time_t now = std::time(nullptr);
+    char text[16] = "????.??.??";
+    if (const std::tm *t = std::localtime(&now)) std::strftime(text, sizeof text, "%Y.%m.%d", t);
+    return text;
 }
 
 } // namespace kvnlink

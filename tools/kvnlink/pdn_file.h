@@ -12,4 +12,7 @@ namespace kvnlink {
 // so that a file of several games stays one PDN file; false if it could not be written.
 bool append_pdn(const std::string &path, const draughts::PdnTags &tags, const draughts::Game &game);
 
+// Today's date as PDN writes it, YYYY.MM.DD ("????.??.??" when the clock cannot say).
+std::string pdn_date_today();
+
 } // namespace kvnlink

@@ -2,7 +2,6 @@
 #include "referee.h"
 
 #include <cstring>
-#include <ctime>
 
 #include "draughts/fen.h"
 #include "draughts/move_check.h"
@@ -15,25 +14,6 @@ namespace kvnlink {
 namespace {
 
 using draughts::Side;
-
-std::string today() {
-    const std::time_t now = std::time(nullptr);
-    char text[16] = "????.??.??";
-    if (const std::tm *t = std::localtime(&now)) std::strftime(text, sizeof text, "%Y.%m.%d", t);
-    return text;
-}
-
-// The record's squares as a move; false when one lies outside 1..50 (a received bad square reads as 0).
-bool to_move(const kvn_move &m, draughts::Move &out) {
-    const auto valid = [](int s) { return s >= 1 && s <= draughts::square_count; };
-    if (!valid(m.from_square) || !valid(m.to_square) || m.capture_count < 0 || m.capture_count > 20) return false;
-    out = draughts::Move{0, static_cast<std::uint8_t>(m.from_square), static_cast<std::uint8_t>(m.to_square)};
-    for (int i = 0; i < m.capture_count; ++i) {
-        if (!valid(m.captured[i])) return false;
-        out.captured |= draughts::square_bit(m.captured[i]);
-    }
-    return true;
-}
 
 } // namespace
 
@@ -85,7 +65,7 @@ std::optional<draughts::Verdict> Referee::see(int party, const kvn_message &m) {
     if (!game_ || !game_->game.following()) return std::nullopt;
     draughts::Game &game = game_->game;
     draughts::Move move{};
-    if (!to_move(m.u.move, move)) {
+    if (!move_from_record(m.u.move, move)) {
         game.stop("a move named a square outside 1-50");
         game.end(draughts::Ending::illegal_move,
                  side_of(party) == Side::white ? draughts::Result::black_wins : draughts::Result::white_wins);
@@ -103,7 +83,7 @@ void Referee::report(int party, const kvn_move &m, const draughts::Verdict &v) {
     const char side = draughts::side_letter(side_of(party));
     if (!v.legal) {
         draughts::Move move{};
-        to_move(m, move);
+        move_from_record(m, move);
         const std::string claimed = draughts::claimed_notation(move);
         const std::string text = std::string("illegal move by ") + side + ": " + claimed + " " + v.why;
         out_.problem("illegal", text,
@@ -144,7 +124,7 @@ void Referee::end_by_message(int party, const kvn_game_end &end) {
 std::string Referee::objection(int party, const kvn_move &m) const {
     if (!game_ || !game_->game.following()) return {};
     draughts::Move move{};
-    if (!to_move(m, move)) return "names a square outside 1-50";
+    if (!move_from_record(m, move)) return "names a square outside 1-50";
     const std::string why = game_->game.objection(side_of(party), move);
     return why.empty() ? why : draughts::claimed_notation(move) + " " + why;
 }
@@ -166,7 +146,7 @@ void Referee::start(int accepting_party, const kvn_message &accept) {
     const std::string requester = field_text(r.name, sizeof r.name);
     const std::string accepter = field_text(accept.u.game_accept.name, sizeof accept.u.game_accept.name);
     const bool requester_white = game_->requester_side == Side::white;
-    game_->tags = {"kvnlink game", today(), requester_white ? requester : accepter,
+    game_->tags = {"kvnlink game", pdn_date_today(), requester_white ? requester : accepter,
                    requester_white ? accepter : requester};
     out_.status("game_start",
                 "following the game: W " + game_->tags.white + ", Z " + game_->tags.black + ", " +
@@ -214,6 +194,18 @@ kvn_message move_message(const draughts::Move &move) {
     for (draughts::Bits b = move.captured; b; b &= b - 1)
         m.u.move.captured[m.u.move.capture_count++] = static_cast<int16_t>(draughts::lowest_square(b));
     return m;
+}
+
+// The record's squares as a move; false when one lies outside 1..50 (a received bad square reads as 0).
+bool move_from_record(const kvn_move &m, draughts::Move &out) {
+    const auto valid = [](int s) { return s >= 1 && s <= draughts::square_count; };
+    if (!valid(m.from_square) || !valid(m.to_square) || m.capture_count < 0 || m.capture_count > 20) return false;
+    out = draughts::Move{0, static_cast<std::uint8_t>(m.from_square), static_cast<std::uint8_t>(m.to_square)};
+    for (int i = 0; i < m.capture_count; ++i) {
+        if (!valid(m.captured[i])) return false;
+        out.captured |= draughts::square_bit(m.captured[i]);
+    }
+    return true;
 }
 
 } // namespace kvnlink

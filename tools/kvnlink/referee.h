@@ -62,4 +62,7 @@ private:
 // kvnlink's moves as records: time 0 (kvnlink gives the field no meaning), taken squares in ascending order.
 kvn_message move_message(const draughts::Move &move);
 
+// The record's squares as a move; false when one lies outside 1..50 (a received bad square reads as 0).
+bool move_from_record(const kvn_move &record, draughts::Move &move);
+
 } // namespace kvnlink

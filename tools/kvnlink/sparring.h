@@ -5,26 +5,15 @@
 #include <cstdint>
 #include <optional>
 
+#include "draughts/splitmix64.h"
 #include "kvn.h"
 #include "referee.h"
 
 namespace kvnlink {
 
-// splitmix64: a fixed, portable generator, so that a seed gives the same game
-// with every compiler and standard library.
-class SplitMix64 {
-public:
-    explicit SplitMix64(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t next() {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-
-private:
-    std::uint64_t state_;
-};
+// A fixed, portable generator, so that a seed gives the same game with every
+// compiler and standard library.
+using draughts::SplitMix64;
 
 // Decides what one party sends next; the referee, shared with whatever else
 // watches the exchange, knows the game.  kvnlink's own conventions, as the

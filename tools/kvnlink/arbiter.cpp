@@ -66,7 +66,7 @@ Arbiter::Arbiter(const GameSetup &setup, LaneEngine *white_engine, LaneEngine *b
 GameReport Arbiter::play() {
     send_requests();
     if (await_accepts()) play_moves();
-    if (!report_.retry) finish();
+    finish();
     return report_;
 }
 
@@ -93,8 +93,7 @@ int Arbiter::side_of_slot(intptr_t slot) const {
 
 bool Arbiter::await_accepts() {
     bool accepted[2] = {false, false};
-    const auto deadline = clock::now() + std::chrono::duration_cast<clock::duration>(
-                                             std::chrono::duration<double>(setup_.accept_timeout_s));
+    auto deadline = accept_deadline();
     while (!(accepted[white] && accepted[black]) && report_.result == Result::unfinished) {
         const Event e = next_event(milliseconds_until(deadline));
         if (input_.ended) return (report_.abandoned = true), false;
@@ -102,8 +101,13 @@ bool Arbiter::await_accepts() {
         const int side = side_of_slot(e.slot);
         if (e.wparam == KVN_CONNECTION_LOST) {
             engines_[side]->drop();
-            // Before the game has begun, the lane links the engine again and asks once more.
-            if (setup_.may_retry) return (report_.retry = true), false;
+            // Before it accepted (an engine that ends after each game may still have
+            // been going when the request went out): linked again and asked once more.
+            // The other engine keeps its accept; a second request would find it playing.
+            if (!accepted[side] && relink(side)) {
+                deadline = accept_deadline();
+                continue;
+            }
             lose(side, Ending::lost_link, "lost its link before accepting");
             continue;
         }
@@ -120,6 +124,21 @@ bool Arbiter::await_accepts() {
     else if (!accepted[white] || !accepted[black])
         lose(accepted[white] ? black : white, Ending::time_forfeit, "did not accept in time");
     return report_.result == Result::unfinished;
+}
+
+clock::time_point Arbiter::accept_deadline() const {
+    return clock::now() +
+           std::chrono::duration_cast<clock::duration>(std::chrono::duration<double>(setup_.accept_timeout_s));
+}
+
+bool Arbiter::relink(int side) {
+    if (!setup_.may_relink || relinked_[side]) return false;
+    relinked_[side] = true;
+    std::string error;
+    LaneEngine &engine = *engines_[side];
+    if (!engine.ensure_linked(setup_.seed + static_cast<std::uint64_t>(engine.slot()), error)) return false;
+    engine.send(request_for(setup_.start, side, engines_[1 - side]->name(), setup_.time));
+    return true;
 }
 
 void Arbiter::play_moves() {

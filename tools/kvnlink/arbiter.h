@@ -22,7 +22,8 @@ struct GameSetup {
     std::optional<match::TimeControl> time; // none: no clocks
     int max_plies = 0;                      // 0: no limit
     double accept_timeout_s = 30;
-    bool may_retry = true; // a link lost before both accepts: report a retry instead of a loss
+    std::uint64_t seed = 0; // the engines' {seed}: this plus the engine's slot
+    bool may_relink = true; // an engine whose link is lost before it accepted is linked again, once each
 };
 
 struct GameReport {
@@ -30,7 +31,6 @@ struct GameReport {
     draughts::Result result = draughts::Result::unfinished;
     std::string ending;          // how it ended, one line
     long clock_ms[2] = {-1, -1}; // time left, white and black; -1 without clocks
-    bool retry = false;          // a link was lost before the game began: link again and play it again
     bool abandoned = false;      // the lane's input ended during the game
 };
 
@@ -49,6 +49,9 @@ public:
 private:
     void send_requests();
     bool await_accepts();
+    std::chrono::steady_clock::time_point accept_deadline() const;
+    // Links the engine of `side` again and sends it the request; false when it may not or did not come.
+    bool relink(int side);
     void play_moves();
     void on_move(int side, const kvn_message &move, std::chrono::steady_clock::time_point arrived);
     void decide(draughts::Result result, draughts::Ending ending, const std::string &text);
@@ -60,6 +63,7 @@ private:
     int side_of_slot(intptr_t slot) const;
 
     const GameSetup &setup_;
+    bool relinked_[2] = {false, false};
     LaneEngine *engines_[2];
     EventSource &events_;
     LaneInput &input_;

@@ -77,24 +77,18 @@ nlohmann::json play(const nlohmann::json &order, Lane &lane) {
     const std::uint64_t seed = order.value("seed", std::uint64_t{0});
     LaneEngine *white = lane.engines[first_white ? 0 : 1];
     LaneEngine *black = lane.engines[first_white ? 1 : 0];
-    GameSetup setup{*start, lane.options.time, lane.options.max_plies, lane.options.timeout_s, true};
-    for (;;) {
-        settle(lane);
-        if (!link_both(lane, seed, error)) return answer["failed"] = error, answer;
-        const GameReport report = Arbiter(setup, white, black, lane.events, lane.input).play();
-        if (report.abandoned) return answer["failed"] = "abandoned", answer;
-        if (report.retry && setup.may_retry) {
-            setup.may_retry = false; // once only: a link lost again before the accepts loses the game
-            continue;
-        }
-        answer["result"] = draughts::result_text(report.result);
-        answer["ending"] = report.ending;
-        answer["plies"] = report.game.plies().size();
-        answer["white_ms"] = report.clock_ms[0];
-        answer["black_ms"] = report.clock_ms[1];
-        answer["pdn"] = game_record(report, white->name(), black->name(), number + 1);
-        return answer;
-    }
+    const GameSetup setup{*start, lane.options.time, lane.options.max_plies, lane.options.timeout_s, seed, true};
+    settle(lane);
+    if (!link_both(lane, seed, error)) return answer["failed"] = error, answer;
+    const GameReport report = Arbiter(setup, white, black, lane.events, lane.input).play();
+    if (report.abandoned) return answer["failed"] = "abandoned", answer;
+    answer["result"] = draughts::result_text(report.result);
+    answer["ending"] = report.ending;
+    answer["plies"] = report.game.plies().size();
+    answer["white_ms"] = report.clock_ms[0];
+    answer["black_ms"] = report.clock_ms[1];
+    answer["pdn"] = game_record(report, white->name(), black->name(), number + 1);
+    return answer;
 }
 
 } // namespace

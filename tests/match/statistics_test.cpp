@@ -25,16 +25,21 @@ Tally pairs(std::array<int, 5> counts) {
 
 const Sprt zero_or_ten{0.0, 10.0, 0.05, 0.05};
 
+// The Elo estimate of a sample and its 95% interval, each to a tenth.
+void expect_elo(const Sample &sample, double elo, double low, double high) {
+    const EloEstimate estimate = estimate_elo(sample.mean, sample.standard_error());
+    EXPECT_NEAR(*estimate.elo, elo, 0.05);
+    EXPECT_NEAR(*estimate.low, low, 0.05);
+    EXPECT_NEAR(*estimate.high, high, 0.05);
+}
+
 TEST(Statistics, GamesCountedOneByOne) {
     const Sample sample = games(60, 20, 20).by_games();
     EXPECT_DOUBLE_EQ(sample.mean, 0.7);
     EXPECT_NEAR(sample.variance, 0.16, 1e-12);
     EXPECT_NEAR(sample.standard_error(), 0.04, 1e-12);
-    const EloEstimate elo = estimate_elo(sample.mean, sample.standard_error());
-    EXPECT_NEAR(*elo.elo, 147.2, 0.05);
-    EXPECT_NEAR(*elo.low, 86.2, 0.05);
-    EXPECT_NEAR(*elo.high, 218.3, 0.05);
-    EXPECT_NEAR(*elo.margin(), 66.0, 0.1);
+    expect_elo(sample, 147.2, 86.2, 218.3);
+    EXPECT_NEAR(*estimate_elo(sample.mean, sample.standard_error()).margin(), 66.0, 0.1);
     EXPECT_NEAR(likelihood_of_superiority(60, 20), 0.999996, 5e-7);
     EXPECT_NEAR(zero_or_ten.llr(sample), 1.734, 5e-4);
 }
@@ -46,10 +51,7 @@ TEST(Statistics, GamesCountedInPairs) {
     EXPECT_NEAR(sample.mean, 0.61, 1e-12);
     EXPECT_NEAR(sample.variance, 0.0629, 1e-12);
     EXPECT_NEAR(sample.standard_error(), 0.035468, 5e-7);
-    const EloEstimate elo = estimate_elo(sample.mean, sample.standard_error());
-    EXPECT_NEAR(*elo.elo, 77.7, 0.05);
-    EXPECT_NEAR(*elo.low, 28.2, 0.05);
-    EXPECT_NEAR(*elo.high, 130.6, 0.05);
+    expect_elo(sample, 77.7, 28.2, 130.6);
     EXPECT_NEAR(zero_or_ten.llr(sample), 1.176, 5e-4);
 }
 

@@ -73,30 +73,32 @@ Handler run_with(std::shared_ptr<LinkCli> c, LinkOptions::Mode mode) {
     };
 }
 
+// listen and connect differ in one option of time: how long to wait for a
+// peer, or how long to retry a refusal.
+Handler define_tcp_end(CLI::App &app, LinkOptions::Mode mode) {
+    auto c = std::make_shared<LinkCli>();
+    const bool listens = mode == LinkOptions::Mode::listen;
+    if (!listens)
+        app.add_option("HOST", c->options.host, "a name or a numeric address, such as 127.0.0.1 or ::1")->required();
+    add_tcp(app, c->options);
+    if (listens)
+        app.add_option("--timeout", c->options.timeout_s, "give up when no peer came within SECONDS (default: never)")
+            ->type_name("SECONDS")
+            ->check(checks::seconds());
+    else
+        app.add_option("--retry", c->options.retry_s, "try a refused connection again for SECONDS (default 0)")
+            ->type_name("SECONDS")
+            ->check(checks::seconds());
+    add_output(app, c->options);
+    add_sparring(app, *c);
+    return run_with(c, mode);
+}
+
 } // namespace
 
-Handler define_listen(CLI::App &app) {
-    auto c = std::make_shared<LinkCli>();
-    add_tcp(app, c->options);
-    app.add_option("--timeout", c->options.timeout_s, "give up when no peer came within SECONDS (default: never)")
-        ->type_name("SECONDS")
-        ->check(checks::seconds());
-    add_output(app, c->options);
-    add_sparring(app, *c);
-    return run_with(c, LinkOptions::Mode::listen);
-}
+Handler define_listen(CLI::App &app) { return define_tcp_end(app, LinkOptions::Mode::listen); }
 
-Handler define_connect(CLI::App &app) {
-    auto c = std::make_shared<LinkCli>();
-    app.add_option("HOST", c->options.host, "a name or a numeric address, such as 127.0.0.1 or ::1")->required();
-    add_tcp(app, c->options);
-    app.add_option("--retry", c->options.retry_s, "try a refused connection again for SECONDS (default 0)")
-        ->type_name("SECONDS")
-        ->check(checks::seconds());
-    add_output(app, c->options);
-    add_sparring(app, *c);
-    return run_with(c, LinkOptions::Mode::connect);
-}
+Handler define_connect(CLI::App &app) { return define_tcp_end(app, LinkOptions::Mode::connect); }
 
 Handler define_serial(CLI::App &app) {
     auto c = std::make_shared<LinkCli>();

@@ -1,6 +1,8 @@
 // end_codes.cpp - reading the --end-codes convention and what each meaning makes of a game.
 #include "end_codes.h"
 
+#include <iterator>
+
 namespace kvnlink {
 
 namespace {
@@ -38,12 +40,10 @@ std::optional<EndCodes> parse_end_codes(std::string_view list, std::string &why)
 }
 
 const char *end_meaning_name(EndMeaning meaning) {
-    switch (meaning) {
-    case EndMeaning::resign: return "resign";
-    case EndMeaning::draw: return "draw";
-    case EndMeaning::none: break;
-    }
-    return "none";
+    // In the order of the enumeration: none, resign, draw.
+    static constexpr const char *names[] = {"none", "resign", "draw"};
+    const auto index = static_cast<size_t>(meaning);
+    return index < std::size(names) ? names[index] : names[0];
 }
 
 draughts::Result end_result(EndMeaning meaning, draughts::Side sender) {

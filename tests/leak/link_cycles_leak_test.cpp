@@ -61,7 +61,11 @@ void slot_cycles(int32_t slot, int count) {
     RawPeer peer;
     const uint16_t port = free_port();
     ASSERT_TRUE(peer.listen(Family::ipv4, port));
+    // Held bound but never listening, so that no client's own end can take the
+    // port and turn a refused connect into a link with itself.
     const uint16_t dead_port = free_port();
+    const TestSocket dead = bind_without_listening(Family::ipv4, dead_port);
+    ASSERT_NE(dead, no_socket);
     for (int i = 0; i < count; ++i) {
         if (i % 10 == 9) {
             ASSERT_EQ(kvn_socket_connect_ex(slot, "127.0.0.1", nullptr, test_message, dead_port), KVN_CONNECT_FAILED);
@@ -69,8 +73,9 @@ void slot_cycles(int32_t slot, int count) {
             continue;
         }
         client_cycle(slot, peer, port, i);
-        if (::testing::Test::HasFatalFailure()) return;
+        if (::testing::Test::HasFatalFailure()) break;
     }
+    close_socket(dead);
 }
 
 // Server cycles on slot 0: a raw peer connects, or nobody does.

@@ -22,6 +22,9 @@ void sockets_cleanup();
 
 // A blocking listener on the wildcard address of `family`, or no_socket.
 TestSocket listen_on(Family family, uint16_t port, int backlog);
+// A socket bound to `port` on the wildcard address that never listens: connects to the
+// port are refused, and no other socket (not even a client's own end) can take it.
+TestSocket bind_without_listening(Family family, uint16_t port);
 // Waits for the next peer of `listener`; the link is non-blocking.
 TestSocket accept_peer(TestSocket listener);
 // A link to the loopback address of `family`, non-blocking once made; no_socket if it fails.

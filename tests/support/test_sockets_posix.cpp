@@ -47,6 +47,18 @@ TestSocket listen_on(Family family, uint16_t port, int backlog) {
     return s;
 }
 
+TestSocket bind_without_listening(Family family, uint16_t port) {
+    const TestSocket s = open_tcp(family);
+    if (s == no_socket) return no_socket;
+    sockaddr_storage local;
+    const socklen_t length = make_address(local, family, false, port);
+    if (bind(static_cast<int>(s), reinterpret_cast<sockaddr *>(&local), length) != 0) {
+        ::close(static_cast<int>(s));
+        return no_socket;
+    }
+    return s;
+}
+
 TestSocket accept_peer(TestSocket listener) {
     const int fd = accept4(static_cast<int>(listener), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     return fd < 0 ? no_socket : fd;

@@ -48,6 +48,18 @@ TestSocket listen_on(Family family, uint16_t port, int backlog) {
     return s;
 }
 
+TestSocket bind_without_listening(Family family, uint16_t port) {
+    const TestSocket s = open_tcp(family);
+    if (s == no_socket) return no_socket;
+    sockaddr_storage local;
+    const int length = make_address(local, family, false, port);
+    if (bind(to_handle(s), reinterpret_cast<sockaddr *>(&local), length) != 0) {
+        closesocket(to_handle(s));
+        return no_socket;
+    }
+    return s;
+}
+
 TestSocket accept_peer(TestSocket listener) {
     const TestSocket s = from_handle(accept(to_handle(listener), nullptr, nullptr));
     if (s != no_socket && !set_nonblocking(s)) {

@@ -22,7 +22,7 @@ namespace kvnlink {
 
 namespace {
 
-struct Lane {
+struct LaneState {
     const MatchOptions &options;
     EventSource &events;
     LaneEngine *engines[2];
@@ -36,7 +36,7 @@ void write_report(std::FILE *to, const nlohmann::json &report) {
 }
 
 // What reaches the lane between games: a link lost, or a stray message, which is dropped.
-void between_games(const Event &e, Lane &lane) {
+void between_games(const Event &e, LaneState &lane) {
     for (LaneEngine *engine : lane.engines) {
         if (engine->slot() != e.slot || !engine->linked()) continue;
         if (e.wparam == KVN_CONNECTION_LOST) engine->drop();
@@ -47,7 +47,7 @@ void between_games(const Event &e, Lane &lane) {
 // Before linking engines again: what is queued from links that are gone is dropped.  After
 // kvn_disconnect nothing more comes for the old link, but what came before may still wait,
 // and an old loss must not end the new link.
-void settle(Lane &lane) {
+void settle(LaneState &lane) {
     for (LaneEngine *engine : lane.engines) engine->drop_if_ended();
     for (Event e; (e = lane.events.next(0)).kind != Event::Kind::timeout;) {
         if (e.kind == Event::Kind::line) lane.input.lines.push_back(e.text);
@@ -57,7 +57,7 @@ void settle(Lane &lane) {
 }
 
 // Both engines at once, as starting a program and waiting for it takes a while.
-bool link_both(Lane &lane, std::uint64_t seed, std::string &error) {
+bool link_both(LaneState &lane, std::uint64_t seed, std::string &error) {
     std::string second_error;
     auto second =
         std::async(std::launch::async, [&] { return lane.engines[1]->ensure_linked(seed + 1, second_error); });
@@ -67,7 +67,7 @@ bool link_both(Lane &lane, std::uint64_t seed, std::string &error) {
     return both;
 }
 
-nlohmann::json play(const nlohmann::json &order, Lane &lane) {
+nlohmann::json play(const nlohmann::json &order, LaneState &lane) {
     const int number = order.value("game", 0);
     nlohmann::json answer = {{"game", number}};
     std::string error;
@@ -103,7 +103,7 @@ int run_match_lane(const MatchOptions &o) {
         const MatchEngine &e = options->engines[i];
         engines[i].emplace(i, e.name, *parse_engine_address(e.addresses[0], error), options->timeout_s, events);
     }
-    Lane lane{*options, events, {&*engines[0], &*engines[1]}, {}};
+    LaneState lane{*options, events, {&*engines[0], &*engines[1]}, {}};
     for (;;) {
         while (lane.input.lines.empty() && !lane.input.ended) {
             const Event e = events.next(-1);

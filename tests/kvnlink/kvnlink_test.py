@@ -726,7 +726,9 @@ class MatchTest(unittest.TestCase):
         w, d, l = map(int, table["A"][:3])
         self.assertEqual((w + d + l, 2 * w + d), (4, a_half))
         self.assertEqual(table["B"][:3], [str(l), str(d), str(w)])
-        self.assertEqual(lines[-1], "SPRT: no test")
+        self.assertEqual(lines[-2], "SPRT: no test")
+        self.assertRegex(lines[-1], r"^match: A vs B: W-D-L %d-%d-%d, score [01]\.\d{3}, elo [-+](\d+\.\d|inf) \+/- (\d+\.\d|inf), "
+                         r"los \d+\.\d%%$" % (w, d, l))
         records = pdn_games(pdn)
         self.assertEqual(sorted(int(t["Round"]) for t, _, _ in records), [1, 2, 3, 4])
         by_round = {int(g.group(1)): g for g in games}

@@ -87,6 +87,12 @@ TEST(Statistics, OneLineSummary) {
     EXPECT_EQ(summary_line(games(9, 0, 1), Model::trinomial), "Elo +381.7 +/- inf, LOS 99.4%");
     EXPECT_EQ(summary_line(pairs({2, 5, 20, 15, 8}), Model::pentanomial, &zero_or_ten).substr(0, 18),
               "Elo +77.7 +/- 51.2");
+    EXPECT_EQ(closing_line("A", "B", games(60, 20, 20), Model::trinomial, &zero_or_ten),
+              "match: A vs B: W-D-L 60-20-20, score 0.700, elo +147.2 +/- 66.0, los 100.0%");
+    EXPECT_EQ(closing_line("A", "B", games(0, 0, 10), Model::trinomial),
+              "match: A vs B: W-D-L 0-0-10, score 0.000, elo -inf +/- inf, los 0.1%");
+    EXPECT_EQ(closing_line("A", "B", games(120, 0, 0), Model::trinomial, &zero_or_ten),
+              "match: A vs B: W-D-L 120-0-0, score 1.000, elo +inf +/- inf, los 100.0%, sprt H1 accepted");
 }
 
 } // namespace

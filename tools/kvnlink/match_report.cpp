@@ -33,6 +33,11 @@ std::string MatchReport::standing(const match::Tally &t) const {
     return match::summary_line(t, match::Model::pentanomial, test);
 }
 
+std::string MatchReport::closing(const match::Tally &t) const {
+    const match::Sprt *test = options_.sprt ? &*options_.sprt : nullptr;
+    return match::closing_line(options_.engines[0].name, options_.engines[1].name, t, match::Model::pentanomial, test);
+}
+
 void MatchReport::started(int games, int lanes, std::uint64_t seed, int openings) const {
     const std::string &a = options_.engines[0].name, &b = options_.engines[1].name;
     if (options_.json)
@@ -102,7 +107,8 @@ void MatchReport::results(const match::Tally &t, int games_wanted) const {
                        {"second", {{"name", b}, {"wins", t.losses}, {"draws", t.draws}, {"losses", t.wins}}},
                        {"pairs", t.pairs},
                        {"summary", standing(t)},
-                       {"sprt", test}});
+                       {"sprt", test},
+                       {"line", closing(t)}});
     const size_t width = std::max<size_t>(8, std::max(a.size(), b.size()) + 2);
     line("results after " + std::to_string(t.games()) + " of " + std::to_string(games_wanted) + " games:");
     line(padded("engine", width) + "    W    D    L  points");
@@ -117,6 +123,7 @@ void MatchReport::results(const match::Tally &t, int games_wanted) const {
          std::to_string(t.pairs[2]) + "-" + std::to_string(t.pairs[3]) + "-" + std::to_string(t.pairs[4]) +
          "): " + standing(t));
     line("SPRT: " + test);
+    line(closing(t));
 }
 
 } // namespace kvnlink

@@ -30,6 +30,8 @@ public:
 
 private:
     std::string standing(const match::Tally &tally) const;
+    // The last line: "match: A vs B: W-D-L ..., score ..., elo ..., los ...".
+    std::string closing(const match::Tally &tally) const;
     const MatchOptions &options_;
 };
 

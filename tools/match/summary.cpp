@@ -33,4 +33,23 @@ std::string summary_line(const Tally &tally, Model model, const Sprt *sprt) {
     return line;
 }
 
+std::string closing_line(const std::string &first, const std::string &second, const Tally &tally, Model model,
+                         const Sprt *sprt) {
+    const Sample sample = model == Model::pentanomial ? tally.by_pairs() : tally.by_games();
+    const EloEstimate estimate = estimate_elo(sample.mean, sample.standard_error());
+    const auto margin = estimate.margin();
+    std::string line = "match: " + first + " vs " + second + ": W-D-L " + std::to_string(tally.wins) + "-" +
+                       std::to_string(tally.draws) + "-" + std::to_string(tally.losses);
+    line += printed(", score %.3f", tally.games() > 0 ? (tally.wins + 0.5 * tally.draws) / tally.games() : 0.5);
+    if (!estimate.elo) line += sample.mean > 0.5 ? ", elo +inf" : ", elo -inf";
+    else line += printed(", elo %+.1f", *estimate.elo);
+    line += margin && estimate.elo ? printed(" +/- %.1f", *margin) : std::string(" +/- inf");
+    line += printed(", los %.1f%%", 100.0 * likelihood_of_superiority(tally.wins, tally.losses));
+    if (sprt) {
+        const Decision decision = sprt->decide(sprt->llr(sample));
+        if (decision != Decision::play_on) line += std::string(", sprt ") + decision_text(decision);
+    }
+    return line;
+}
+
 } // namespace match

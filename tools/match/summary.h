@@ -16,4 +16,11 @@ enum class Model : unsigned char { trinomial, pentanomial };
 // interval reaches a score of 0 or 1.
 std::string summary_line(const Tally &tally, Model model, const Sprt *sprt = nullptr);
 
+// The match's last line, for scripts that read only that:
+// "match: A vs B: W-D-L 3-4-1, score 0.688, elo +135.0 +/- 40.1, los 99.1%", with
+// ", sprt H1 accepted" (or H0) when a test decided.  An Elo beyond any finite
+// number is "+inf" or "-inf", as is a margin that reaches a score of 0 or 1.
+std::string closing_line(const std::string &first, const std::string &second, const Tally &tally, Model model,
+                         const Sprt *sprt = nullptr);
+
 } // namespace match

@@ -7,6 +7,7 @@ import json
 import os
 import queue
 import re
+import signal
 import socket
 import subprocess
 import sys
@@ -761,6 +762,33 @@ class MatchTest(unittest.TestCase):
             self.assertEqual(f.read(), "xx")  # restarted once, after the lost link
         results = events[-1]
         self.assertEqual((results["kind"], results["first"]["losses"], results["second"]["wins"]), ("results", 3, 3))
+
+    def test_ctrl_c_finishes_the_games_in_progress_and_starts_no_more(self):
+        pdn = os.path.join(SCRATCH.name, "interrupted.pdn")
+        # Its own session, so that the Ctrl-C below reaches every process of the match, as at a terminal.
+        match = subprocess.Popen([KVNLINK, "match", "--engine", "A=" + self.sparring("--depth 1"), "--engine",
+                                  "B=" + self.sparring(), "--games", "200", "--concurrency", "2", "--max-plies", "60",
+                                  "--seed", "4", "--pdn", pdn], stdout=subprocess.PIPE, text=True, start_new_session=True)
+        lines = []
+        try:
+            for line in match.stdout:
+                lines.append(line.rstrip("\n"))
+                if line.startswith("game "):
+                    os.killpg(match.pid, signal.SIGINT)
+                    break
+            lines += match.stdout.read().splitlines()
+            self.assertEqual(match.wait(timeout=60), 130, lines)
+        finally:
+            match.kill()
+            match.wait()
+        notice = lines.index("-- interrupted: the games in progress are finished and counted, no new game starts "
+                             "(Ctrl-C again ends kvnlink at once)")
+        played = [l for l in lines if l.startswith("game ")]
+        # After the notice, only the games then in the two lanes finish.
+        self.assertLessEqual(len([l for l in lines[notice:] if l.startswith("game ")]), 2, lines)
+        self.assertLess(len(played), 20, lines)
+        self.assertIn("results after %d of 200 games:" % len(played), lines)
+        self.assertEqual(len(pdn_games(pdn)), len(played))
 
     def test_bad_match_command_lines_exit_2(self):
         for args in [[], ["--engine", "A=cmd:x {port}"], ["--engine", "A=nowhere", "--engine", "B=listen:1"],

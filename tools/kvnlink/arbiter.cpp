@@ -18,14 +18,14 @@ using draughts::Ending;
 using draughts::Result;
 using draughts::Side;
 
-constexpr int white = 0;
-constexpr int black = 1;
+constexpr int white_side = 0;
+constexpr int black_side = 1;
 // kvnlink's convention: the request's time fields hold whole minutes and moves, 0..999.
 constexpr long most_in_a_field = 999;
 
-char letter(int side) { return side == white ? 'W' : 'Z'; }
+char letter(int side) { return side == white_side ? 'W' : 'Z'; }
 
-Result win_for(int side) { return side == white ? Result::white_wins : Result::black_wins; }
+Result win_for(int side) { return side == white_side ? Result::white_wins : Result::black_wins; }
 
 // The request that makes the engine play `side`: the request's colour is the side of the
 // one who asks (the arbiter), so it names the other side; the name is the opponent's.
@@ -71,7 +71,7 @@ GameReport Arbiter::play() {
 }
 
 void Arbiter::send_requests() {
-    for (int side : {white, black})
+    for (int side : {white_side, black_side})
         engines_[side]->send(request_for(setup_.start, side, engines_[1 - side]->name(), setup_.time));
 }
 
@@ -86,7 +86,7 @@ Event Arbiter::next_event(int timeout_ms) {
 }
 
 int Arbiter::side_of_slot(intptr_t slot) const {
-    for (int side : {white, black})
+    for (int side : {white_side, black_side})
         if (engines_[side]->slot() == slot && engines_[side]->linked()) return side;
     return -1; // a slot that is no longer linked: what is left of its old link
 }
@@ -94,7 +94,7 @@ int Arbiter::side_of_slot(intptr_t slot) const {
 bool Arbiter::await_accepts() {
     bool accepted[2] = {false, false};
     auto deadline = accept_deadline();
-    while (!(accepted[white] && accepted[black]) && report_.result == Result::unfinished) {
+    while (!(accepted[white_side] && accepted[black_side]) && report_.result == Result::unfinished) {
         const Event e = next_event(milliseconds_until(deadline));
         if (input_.ended) return (report_.abandoned = true), false;
         if (e.kind == Event::Kind::timeout) break;
@@ -119,10 +119,10 @@ bool Arbiter::await_accepts() {
         // A game end here is no answer: it may be the last word of the engine's previous game.
     }
     if (report_.result != Result::unfinished) return false;
-    if (!accepted[white] && !accepted[black])
+    if (!accepted[white_side] && !accepted[black_side])
         decide(Result::draw, Ending::time_forfeit, "neither engine accepted the game in time");
-    else if (!accepted[white] || !accepted[black])
-        lose(accepted[white] ? black : white, Ending::time_forfeit, "did not accept in time");
+    else if (!accepted[white_side] || !accepted[black_side])
+        lose(accepted[white_side] ? black_side : white_side, Ending::time_forfeit, "did not accept in time");
     return report_.result == Result::unfinished;
 }
 
@@ -220,7 +220,7 @@ void Arbiter::finish() {
     end.type = KVN_GAME_END; // kvnlink's convention: reason 0, stop code 0, whatever the result
     for (LaneEngine *engine : engines_) engine->send(end);
     const auto now = clock::now();
-    for (int side : {white, black})
+    for (int side : {white_side, black_side})
         if (clocks_[side])
             report_.clock_ms[side] = static_cast<long>(
                 std::chrono::duration_cast<std::chrono::milliseconds>(clocks_[side]->remaining(now)).count());

@@ -11,9 +11,10 @@
 namespace kvnlink {
 
 inline constexpr int exit_ok = 0;
-inline constexpr int exit_failed = 1;    // no link, or the demo saw a difference
-inline constexpr int exit_usage = 2;     // bad command line
-inline constexpr int exit_link_lost = 3; // the peer went away
+inline constexpr int exit_failed = 1;        // no link, or the demo saw a difference
+inline constexpr int exit_usage = 2;         // bad command line
+inline constexpr int exit_link_lost = 3;     // the peer went away
+inline constexpr int exit_interrupted = 130; // Ctrl-C, as shells report a program it ended
 
 struct LinkOptions {
     enum class Mode { listen, connect, serial };

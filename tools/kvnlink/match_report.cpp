@@ -92,6 +92,13 @@ void MatchReport::error(const std::string &text) const {
     line("!! " + text);
 }
 
+void MatchReport::interrupted() const {
+    const std::string text = "interrupted: the games in progress are finished and counted, no new game starts "
+                             "(Ctrl-C again ends kvnlink at once)";
+    if (options_.json) return object({{"kind", "interrupted"}, {"text", text}});
+    line("-- " + text);
+}
+
 void MatchReport::results(const match::Tally &t, int games_wanted) const {
     const std::string &a = options_.engines[0].name, &b = options_.engines[1].name;
     std::string test = "no test";

@@ -26,6 +26,8 @@ public:
     void game(const FinishedGame &game, const match::Tally &tally) const;
     void decided(match::Decision decision, int games_counted) const;
     void error(const std::string &text) const;
+    // Ctrl-C came: the games in progress are finished and counted, no new one starts.
+    void interrupted() const;
     void results(const match::Tally &tally, int games_wanted) const;
 
 private:

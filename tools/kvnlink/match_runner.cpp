@@ -14,6 +14,7 @@
 #include "match_options.h"
 #include "match_report.h"
 #include "child_process.h"
+#include "interrupt.h"
 #include "subcommands.h"
 
 namespace kvnlink {
@@ -77,8 +78,9 @@ private:
     std::vector<Lane> lanes_;
     match::PairScorer scorer_;
     size_t next_ = 0;
-    bool stopping_ = false; // no more games are handed out
-    bool failed_ = false;   // the match could not run to its end
+    bool stopping_ = false;    // no more games are handed out
+    bool failed_ = false;      // the match could not run to its end
+    bool interrupted_ = false; // Ctrl-C: the games in flight are finished, no new one starts
 };
 
 bool MatchRun::start_lanes() {
@@ -157,15 +159,21 @@ void MatchRun::count(const match::ScheduledGame &game, const nlohmann::json &ans
 }
 
 int MatchRun::run() {
+    catch_interrupt();
     if (!start_lanes()) return exit_failed;
     for (;;) {
+        if (interrupted() && !interrupted_) {
+            interrupted_ = stopping_ = true;
+            report_.interrupted();
+        }
         hand_out();
         std::vector<ChildProcess *> busy;
         for (Lane &lane : lanes_)
             if (lane.playing) busy.push_back(lane.process.get());
         // After a failure the games in flight are abandoned: their lanes are ended below.
         if (busy.empty() || failed_) break;
-        wait_for_output(busy, -1);
+        // A bounded wait, so that Ctrl-C is seen however long a game takes.
+        wait_for_output(busy, 200);
         for (Lane &lane : lanes_) {
             while (!lane.process->lines.empty()) {
                 const std::string line = lane.process->lines.front();
@@ -181,7 +189,7 @@ int MatchRun::run() {
     }
     lanes_.clear(); // each lane ends at the end of its input, and its engines with it
     report_.results(scorer_.tally(), o_.games);
-    return failed_ ? exit_failed : exit_ok;
+    return failed_ ? exit_failed : interrupted_ ? exit_interrupted : exit_ok;
 }
 
 } // namespace

@@ -57,6 +57,24 @@ private:
     posix_spawn_file_actions_t actions_;
 };
 
+// posix_spawn's attributes: every child in a process group of its own, so that
+// Ctrl-C at the terminal reaches kvnlink alone, which then decides what ends.
+class SpawnAttributes {
+public:
+    SpawnAttributes() {
+        posix_spawnattr_init(&attributes_);
+        posix_spawnattr_setpgroup(&attributes_, 0);
+        posix_spawnattr_setflags(&attributes_, POSIX_SPAWN_SETPGROUP);
+    }
+    ~SpawnAttributes() { posix_spawnattr_destroy(&attributes_); }
+    SpawnAttributes(const SpawnAttributes &) = delete;
+    SpawnAttributes &operator=(const SpawnAttributes &) = delete;
+    const posix_spawnattr_t *get() const { return &attributes_; }
+
+private:
+    posix_spawnattr_t attributes_;
+};
+
 bool make_pipe(Fd &read_end, Fd &write_end) {
     int fds[2];
     if (::pipe(fds) != 0) return false;
@@ -127,7 +145,8 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const std::vector<std::string>
     std::vector<char *> argv;
     for (const std::string &w : words) argv.push_back(const_cast<char *>(w.c_str()));
     argv.push_back(nullptr);
-    const int r = ::posix_spawnp(&impl->pid, argv[0], actions.get(), nullptr, argv.data(), environ);
+    const SpawnAttributes attributes;
+    const int r = ::posix_spawnp(&impl->pid, argv[0], actions.get(), attributes.get(), argv.data(), environ);
     if (r != 0) {
         error = "cannot start " + words[0] + ": " + std::strerror(r);
         return nullptr;

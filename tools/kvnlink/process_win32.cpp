@@ -217,8 +217,10 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const std::vector<std::string>
     startup.lpAttributeList = handles.get();
     std::string line = command_line(words);
     PROCESS_INFORMATION started{};
-    if (!handles.ok() || !CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, EXTENDED_STARTUPINFO_PRESENT,
-                                         nullptr, nullptr, &startup.StartupInfo, &started)) {
+    // A process group of its own: Ctrl-C in the console reaches kvnlink alone, which then decides what ends.
+    const DWORD flags = EXTENDED_STARTUPINFO_PRESENT | CREATE_NEW_PROCESS_GROUP;
+    if (!handles.ok() || !CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+                                         &startup.StartupInfo, &started)) {
         error = "cannot start " + words[0] + ": " + system_error(GetLastError());
         return nullptr;
     }

@@ -10,7 +10,7 @@ CTEST_FLAGS ?=
 
 .PHONY: all deps deps-lib deps-windows deps-all lib native win64 win32 demo test test-native test-windows \
         test-win64 test-win32 test-packages bench package package-windows clean \
-        asan tsan fuzz test-asan test-tsan test-sanitizers fuzz-smoke fuzz-long soak format format-check
+        asan tsan fuzz test-asan test-tsan test-sanitizers fuzz-smoke fuzz-long soak format format-check diagrams
 
 all: native
 
@@ -49,6 +49,10 @@ win32: deps-all
 
 demo: lib
 	$(LIB)/tools/kvnlink/kvnlink demo
+
+# The diagrams of the docs (docs/images), drawn by kvnlink from the positions they show.
+diagrams: lib
+	tools/draw-diagrams.sh $(LIB)/tools/kvnlink/kvnlink docs/images
 
 test-native: native
 	ctest --preset native $(CTEST_FLAGS)

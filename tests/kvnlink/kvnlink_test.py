@@ -14,6 +14,7 @@ import sys
 import tempfile
 import threading
 import unittest
+from xml.etree import ElementTree
 
 KVNLINK = os.environ.get("KVNLINK", "kvnlink")
 PATIENCE = 20.0  # seconds; the machine is small and shared
@@ -635,6 +636,49 @@ class HelpTest(unittest.TestCase):
                 with self.subTest(subcommand=name, word=word):
                     self.assertIn(word.replace("kvnlink ", ".B kvnlink "), man)
                     self.assertIn(word, docs)
+
+
+class BoardTest(unittest.TestCase):
+    SVG = "{http://www.w3.org/2000/svg}"
+
+    def picture(self, *args):
+        path = os.path.join(SCRATCH.name, "board.svg")
+        result = run("board", *args, "--svg", path)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        root = ElementTree.parse(path).getroot()
+        dark = [e for e in root.iter(self.SVG + "rect") if e.get("class") == "dark"]
+        self.assertEqual(sorted(int(e.get("data-square")) for e in dark), list(range(1, 51)))
+        pieces = {int(g.get("data-square")): g.get("class") for g in root.iter(self.SVG + "g")
+                  if (g.get("class") or "").startswith("piece")}
+        return root, dark, pieces
+
+    def test_diagrams_from_fen_and_from_a_game_and_what_is_refused(self):
+        _, dark, pieces = self.picture("--fen", "B:WK1,33:B7,K50", "--numbers")
+        self.assertEqual(pieces, {1: "piece white king", 33: "piece white man", 7: "piece black man",
+                                  50: "piece black king"})
+        place = {int(e.get("data-square")): (e.get("x"), e.get("y")) for e in dark}
+        _, turned, _ = self.picture("--fen", "B:WK1,33:B7,K50", "--black-below")
+        # Turned round, square N stands where square 51-N stood.
+        self.assertEqual({int(e.get("data-square")): (e.get("x"), e.get("y")) for e in turned},
+                         {51 - n: xy for n, xy in place.items()})
+        pdn = os.path.join(SCRATCH.name, "board.pdn")
+        with open(pdn, "w") as f:
+            f.write('[Result "*"]\n1. 32-28 19-23 2. 28x19 14x23 *\n')
+        _, dark, pieces = self.picture("--pdn", pdn, "--ply", "3")
+        self.assertEqual((19 in pieces, 23 in pieces, 28 in pieces, 14 in pieces), (True, False, False, True))
+        tinted = {e.get("data-square") for e in dark if e.get("fill") != dark[1].get("fill")}
+        self.assertEqual(tinted, {"19", "28"})
+        text = run("board", "--pdn", pdn)
+        squares = lambda *ranges: ",".join(str(n) for r in ranges for n in r)
+        self.assertEqual(text.stdout.splitlines()[-1],
+                         "W:W%s:B%s" % (squares([31], range(33, 51)), squares(range(1, 14), range(15, 19), [20, 23])))
+        for args in [[], ["--fen", "W:W31:B1", "--pdn", pdn], ["--ply", "1", "--fen", "W:W31:B1"], ["--fen", "X"],
+                     ["--pdn", pdn, "--game", "2"], ["--pdn", pdn, "--ply", "5"], ["--pdn", SCRATCH.name],
+                     ["--fen", "W:W31:B1", "--svg", os.path.join(SCRATCH.name, "no", "such.svg")]]:
+            with self.subTest(args=args):
+                result = run("board", *args)
+                self.assertEqual(result.returncode, 2, result.stdout + result.stderr)
+                self.assertTrue(result.stderr.startswith("kvnlink"), result.stderr)
 
 
 class PerftTest(unittest.TestCase):

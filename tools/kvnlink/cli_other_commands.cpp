@@ -62,4 +62,27 @@ Handler define_pdn(CLI::App &app) {
     return [o] { return run_pdn(*o); };
 }
 
+Handler define_board(CLI::App &app) {
+    auto o = std::make_shared<BoardOptions>();
+    auto *fen = app.add_option("--fen", o->fen, "the position, e.g. W:W31-50:B1-20")->type_name("FEN");
+    auto *pdn = app.add_option("--pdn", o->pdn, "a position of a game in this PDN file")->type_name("FILE");
+    fen->excludes(pdn);
+    app.add_option("--game", o->game, "with --pdn: the game, 1 for the first (default 1)")
+        ->type_name("N")
+        ->check(CLI::PositiveNumber)
+        ->needs(pdn);
+    app.add_option("--ply", o->ply, "with --pdn: after this many plies, 0 for the start (default: all)")
+        ->type_name("P")
+        ->check(CLI::NonNegativeNumber)
+        ->needs(pdn);
+    app.add_option("--svg", o->svg, "write an SVG diagram to FILE instead of drawing the board as text")
+        ->type_name("FILE");
+    app.add_flag("--numbers", o->numbers, "with --svg: each dark square's number");
+    app.add_flag("--black-below", o->black_below, "with --svg: the board turned round, as Black sees it");
+    app.callback([fen, pdn] {
+        if (fen->count() == 0 && pdn->count() == 0) throw CLI::ValidationError("one of --fen and --pdn is required");
+    });
+    return [o] { return run_board(*o); };
+}
+
 } // namespace kvnlink

@@ -42,6 +42,7 @@ Handler define_decode(CLI::App &app);
 Handler define_encode(CLI::App &app);
 Handler define_perft(CLI::App &app);
 Handler define_pdn(CLI::App &app);
+Handler define_board(CLI::App &app);
 Handler define_help(CLI::App &app);
 Handler define_match(CLI::App &app);
 Handler define_match_lane(CLI::App &app);

@@ -1,35 +1,15 @@
 // pdn_command.cpp - `kvnlink pdn FILE`: every game of a PDN file replayed under the rules and checked.
 #include <cstdio>
-#include <optional>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "draughts/pdn_file.h"
 #include "draughts/pdn_replay.h"
+#include "pdn_file.h"
 #include "pdn_report.h"
 #include "subcommands.h"
 
 namespace kvnlink {
 
 namespace {
-
-// The whole file, or nothing with the reason in `why`.
-std::optional<std::string> read_whole(const std::string &path, std::string &why) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-        why = "is a directory";
-        return std::nullopt;
-    }
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    if (file) text << file.rdbuf();
-    if (!file) {
-        why = "cannot be read";
-        return std::nullopt;
-    }
-    return text.str();
-}
 
 int refuse(const PdnOptions &o, const std::string &why) {
     std::fprintf(stderr, "kvnlink pdn: %s: %s\n", o.file.c_str(), why.c_str());
@@ -40,7 +20,7 @@ int refuse(const PdnOptions &o, const std::string &why) {
 
 int run_pdn(const PdnOptions &o) {
     std::string why;
-    const auto text = read_whole(o.file, why);
+    const auto text = read_whole_file(o.file, why);
     if (!text) return refuse(o, why);
     const std::vector<draughts::PdnRecord> records = draughts::read_pdn_file(*text, why);
     if (!why.empty()) return refuse(o, why);

@@ -2,7 +2,9 @@
 #include "pdn_file.h"
 
 #include <ctime>
+#include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace kvnlink {
 
@@ -11,6 +13,22 @@ bool append_pdn(const std::string &path, const draughts::PdnTags &tags, const dr
     file << draughts::write_pdn(tags, game);
     file.close();
     return static_cast<bool>(file);
+}
+
+std::optional<std::string> read_whole_file(const std::string &path, std::string &why) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        why = "is a directory";
+        return std::nullopt;
+    }
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    if (file) text << file.rdbuf();
+    if (!file) {
+        why = "cannot be read";
+        return std::nullopt;
+    }
+    return text.str();
 }
 
 std::string pdn_date_today() {

@@ -39,10 +39,21 @@ struct PdnOptions {
     bool json = false;
 };
 
+struct BoardOptions {
+    std::string fen;      // the position, or
+    std::string pdn;      // a PDN file and, in it,
+    int game = 1;         // the game (1 for the first)
+    int ply = -1;         // and the plies played (-1: all of them)
+    std::string svg;      // the diagram's file; empty: the board drawn as text
+    bool numbers = false; // square numbers on the diagram
+    bool black_below = false;
+};
+
 // Each returns the process exit code.
 int run_link(const LinkOptions &options);
 int run_perft(const PerftOptions &options);
 int run_pdn(const PdnOptions &options);
+int run_board(const BoardOptions &options);
 int run_demo(const DemoOptions &options);
 int run_bridge(const BridgeOptions &options);
 int run_decode(const std::string &text, bool json);

@@ -775,10 +775,14 @@ class MatchTest(unittest.TestCase):
         self.assertRegex(lines[-1], r"^match: A vs B: W-D-L %d-%d-%d, score [01]\.\d{3}, elo [-+](\d+\.\d|inf) \+/- (\d+\.\d|inf), "
                          r"los \d+\.\d%%$" % (w, d, l))
         records = pdn_games(pdn)
-        self.assertEqual(sorted(int(t["Round"]) for t, _, _ in records), [1, 2, 3, 4])
+        self.assertEqual(sorted(t["Round"] for t, _, _ in records), ["1.1", "1.2", "2.1", "2.2"])  # pair.game
+        with open(pdn) as f:  # each move's thinking time follows it
+            self.assertEqual(len(re.findall(r"\{\[%emt \d+:\d\d:\d\d\.\d{3}\]\}", f.read())),
+                             sum(int(g.group(7)) for g in games))
         by_round = {int(g.group(1)): g for g in games}
         for tags, moves, _ in records:
-            g = by_round[int(tags["Round"])]
+            pair, game = map(int, tags["Round"].split("."))
+            g = by_round[2 * pair - 2 + game]
             self.assertEqual((tags["Event"], tags["White"], tags["Black"], tags["Result"]),
                              ("kvnlink match", g.group(3), g.group(4), g.group(5)))
             self.assertIn(tags["Termination"], ("no legal move",) if g.group(5) != "1-1" else

@@ -24,8 +24,10 @@ struct PdnTags {
 };
 
 // The game as PDN text, ending with a blank line, so that games appended to
-// one file one after another stay one valid PDN file.
-std::string write_pdn(const PdnTags &tags, const Game &game);
+// one file one after another stay one valid PDN file.  `notes[i]`, where
+// given and not empty, follows the i-th legal move as a comment (e.g. the
+// time the move took).
+std::string write_pdn(const PdnTags &tags, const Game &game, const std::vector<std::string> &notes = {});
 
 // "32-28", "28x19", or the whole path "28x19x10" when another legal capture
 // shares the same from and to squares.

@@ -43,7 +43,7 @@ std::string pdn_move(const Position &position, const Move &move) {
     return distinct_notation(position, legal, move);
 }
 
-std::string write_pdn(const PdnTags &tags, const Game &game) {
+std::string write_pdn(const PdnTags &tags, const Game &game, const std::vector<std::string> &notes) {
     std::string text = tag("Event", tags.event) + tag("Site", tags.site) + tag("Date", tags.date) +
                        tag("Round", tags.round) + tag("White", tags.white) + tag("Black", tags.black) +
                        tag("Result", result_text(game.result())) + tag("GameType", "20");
@@ -53,6 +53,7 @@ std::string write_pdn(const PdnTags &tags, const Game &game) {
     std::vector<std::string> tokens;
     int number = 1;
     bool number_black = true; // black's move needs "N..." at the start and after a comment
+    size_t legal_moves = 0;
     for (const Ply &ply : game.plies()) {
         const bool black = ply.side == Side::black;
         if (ply.verdict.legal) {
@@ -62,6 +63,11 @@ std::string write_pdn(const PdnTags &tags, const Game &game) {
             else if (number_black) number_text = std::to_string(number) + "... ";
             tokens.push_back(number_text + pdn_move(ply.before, ply.move));
             number_black = false;
+            if (legal_moves < notes.size() && !notes[legal_moves].empty()) {
+                tokens.push_back("{" + notes[legal_moves] + "}");
+                number_black = true;
+            }
+            ++legal_moves;
         } else {
             tokens.push_back(std::string("{illegal move by ") + side_letter(ply.side) + ": " +
                              claimed_notation(ply.move) + " " + ply.verdict.why + "}");

@@ -145,7 +145,8 @@ void Arbiter::play_moves() {
     draughts::Game &game = report_.game;
     if (game.result() != Result::unfinished) return decide(game.result(), game.ending(), game.how_it_ended());
     const int first = static_cast<int>(game.position().to_move);
-    if (clocks_[first]) clocks_[first]->start(clock::now());
+    turn_started_ = clock::now();
+    if (clocks_[first]) clocks_[first]->start(turn_started_);
     for (const auto &[side, m] : early_moves_)
         if (report_.result == Result::unfinished) on_move(side, m, clock::now());
     while (report_.result == Result::unfinished) {
@@ -188,6 +189,10 @@ void Arbiter::on_move(int side, const kvn_message &m, clock::time_point arrived)
         return lose(side, Ending::illegal_move,
                     "made an illegal move: " + draughts::claimed_notation(move) + " " + verdict.why);
     engines_[1 - side]->send(m);
+    // A move that came before the game began took no time of the game's.
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(arrived - turn_started_).count();
+    report_.move_ms.push_back(std::max<long>(0, static_cast<long>(took)));
+    turn_started_ = std::max(turn_started_, arrived);
     if (game.result() != Result::unfinished) return decide(game.result(), game.ending(), game.how_it_ended());
     if (setup_.max_plies > 0 && static_cast<int>(game.plies().size()) >= setup_.max_plies)
         return decide(Result::draw, Ending::max_plies,

@@ -31,6 +31,7 @@ struct GameReport {
     draughts::Result result = draughts::Result::unfinished;
     std::string ending;          // how it ended, one line
     long clock_ms[2] = {-1, -1}; // time left, white and black; -1 without clocks
+    std::vector<long> move_ms;   // each legal move's thinking time, as the arbiter saw it
     bool abandoned = false;      // the lane's input ended during the game
 };
 
@@ -69,6 +70,7 @@ private:
     LaneInput &input_;
     GameReport report_;
     std::optional<match::GameClock> clocks_[2];
+    std::chrono::steady_clock::time_point turn_started_;   // when the side to move was given its turn
     std::vector<std::pair<int, kvn_message>> early_moves_; // moves that came before both accepts, by side
 };
 

@@ -87,7 +87,7 @@ nlohmann::json play(const nlohmann::json &order, LaneState &lane) {
     answer["plies"] = report.game.plies().size();
     answer["white_ms"] = report.clock_ms[0];
     answer["black_ms"] = report.clock_ms[1];
-    answer["pdn"] = game_record(report, white->name(), black->name(), number + 1);
+    answer["pdn"] = game_record(report, white->name(), black->name(), number);
     return answer;
 }
 

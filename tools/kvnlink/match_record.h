@@ -7,8 +7,8 @@
 
 namespace kvnlink {
 
-// The game's PDN text, with Event "kvnlink match" and the game's Round; the game itself
+// The PDN text of game `number` (from 0), with Event "kvnlink match" and Round "pair.game"; the game itself
 // holds the arbiter's result and ending, which the Result and Termination tags show.
-std::string game_record(const GameReport &report, const std::string &white, const std::string &black, int round);
+std::string game_record(const GameReport &report, const std::string &white, const std::string &black, int number);
 
 } // namespace kvnlink

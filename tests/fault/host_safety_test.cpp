@@ -50,8 +50,6 @@ void operator delete[](void *block, std::size_t) noexcept { std::free(block); }
 
 namespace {
 
-std::string framed(const std::string &text) { return text + '\0'; }
-
 class HostSafety : public LinkTest {};
 
 } // namespace

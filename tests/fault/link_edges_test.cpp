@@ -16,8 +16,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::string framed(const std::string &text) { return text + '\0'; }
-
 class Edges : public LinkTest {
 protected:
     // Slot 0 as a client of `peer`.

@@ -16,8 +16,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::string framed(const std::string &text) { return text + '\0'; }
-
 // Slot `slot` of the library as a client of a raw peer that the test drives.
 struct RawLink {
     RecordingWindow window;

@@ -34,8 +34,6 @@ protected:
     RawPeer peer;
 };
 
-std::string framed(const std::string &text) { return text + '\0'; }
-
 } // namespace
 
 TEST_F(Framing, SentTextIsItsCharactersAndOneNul) {

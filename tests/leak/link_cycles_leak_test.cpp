@@ -20,8 +20,6 @@ constexpr int total_cycles = 1000; // on three slots at once
 constexpr int server_cycles = 6;   // each costs an accept window (about 500 ms)
 constexpr size_t heap_tolerance = 64 * 1024;
 
-std::string framed(const std::string &text) { return text + '\0'; }
-
 // One client link of `slot` to `peer`, ended in the way `variant` picks.
 void client_cycle(int32_t slot, RawPeer &peer, uint16_t port, int variant) {
     RecordingWindow window;

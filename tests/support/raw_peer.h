@@ -23,6 +23,9 @@ inline uint16_t next_port() {
     return port++;
 }
 
+// A text as it goes over TCP: its characters, then one NUL.
+inline std::string framed(const std::string &text) { return text + '\0'; }
+
 inline const char *loopback(Family family) { return family == Family::ipv4 ? "127.0.0.1" : "::1"; }
 
 class RawPeer {

@@ -27,9 +27,12 @@ public:
     void decided(match::Decision decision, int games_counted) const;
     void error(const std::string &text) const;
     void results(const match::Tally &tally, int games_wanted) const;
+    void live(const std::string &url) const; // where the live page is served
+
+    // "Elo +147.2 +/- 66.0, LOS 100.0%", with the SPRT's LLR when there is a test.
+    std::string standing(const match::Tally &tally) const;
 
 private:
-    std::string standing(const match::Tally &tally) const;
     const MatchOptions &options_;
 };
 

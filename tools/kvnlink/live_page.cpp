@@ -30,7 +30,7 @@ svg { width: 400px; height: 400px; display: block; margin: .3em 0; }
 .light { fill: #f0d9b5; } .dark { fill: #8b5a2b; } .dark.last { fill: #c9a227; }
 .piece.white { fill: #fdfdf5; stroke: #333; } .piece.black { fill: #222; stroke: #ccc; }
 .crown { fill: #d4a017; stroke: #6b4e00; stroke-width: 1; }
-.number { font-size: 9px; fill: #e8d4b0; }
+.number { font-size: 8px; fill: #e8d4b0; }
 .moves { font-family: monospace; max-height: 9em; overflow-y: auto; margin: .3em 0; padding-left: 2.5em; }
 .verdicts { color: #a00; margin: .3em 0; padding-left: 1.2em; }
 .result { font-weight: bold; }
@@ -77,14 +77,14 @@ function drawBoard(b, side) {
     const [r, c] = place(n, side), x = c * 40, y = r * 40;
     const cls = "dark square" + (last.includes(n) ? " last" : "");
     svg.append(el("svg:rect", {x: x, y: y, width: 40, height: 40, class: cls, "data-square": n}));
-    svg.append(el("svg:text", {x: x + 2, y: y + 10, class: "number"}, String(n)));
+    svg.append(el("svg:text", {x: x + 1.5, y: y + 8, class: "number"}, String(n)));
     const letter = (b.squares || "")[n - 1];
     if (!letter || letter === "e") continue;
     const colour = letter.toLowerCase() === "w" ? "white" : "black";
     const king = letter === "W" || letter === "Z";
     const g = el("svg:g", {class: "piece " + colour + (king ? " king" : " man"), "data-square": n});
-    g.append(el("svg:circle", {cx: x + 20, cy: y + 20, r: 15, "stroke-width": 2}));
-    if (king) g.append(crown(x + 20, y + 21));
+    g.append(el("svg:circle", {cx: x + 21, cy: y + 21, r: 14, "stroke-width": 2}));
+    if (king) g.append(crown(x + 21, y + 22));
     svg.append(g);
   }
   return svg;
@@ -120,9 +120,11 @@ function drawGame(b, side) {
   art.append(el("div", {class: "players"}, player(top[1], top[0], top[2])));
   art.append(drawBoard(b, side));
   art.append(el("div", {class: "players"}, player(bottom[1], bottom[0], bottom[2])));
-  art.append(moveList(b));
+  const moves = moveList(b);
+  art.append(moves);
   if (b.verdicts.length) art.append(el("ul", {class: "verdicts"}, ...b.verdicts.map(v => el("li", {}, v))));
   if (b.status === "over") art.append(el("p", {class: "result"}, b.result + " " + b.ending));
+  requestAnimationFrame(() => { moves.scrollTop = moves.scrollHeight; }); // the latest moves in view
   return art;
 }
 

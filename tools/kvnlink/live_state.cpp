@@ -15,7 +15,8 @@ std::string squares_of(const std::string &fen) {
     return position ? draughts::square_string(*position) : std::string();
 }
 
-std::string side_to_move(const std::string &fen) { return fen.empty() ? "W" : std::string(1, fen[0]); }
+// "W" or "Z", as kvnlink names the sides (FEN says B for black).
+std::string side_to_move(const std::string &fen) { return !fen.empty() && fen[0] == 'B' ? "Z" : "W"; }
 
 } // namespace
 
@@ -36,7 +37,7 @@ void LiveState::publish() {
 }
 
 void LiveState::game_started(int index, const std::string &heading, const std::string &white, const std::string &black,
-                             const std::string &fen, bool clocks) {
+                             const std::string &fen, long clock_ms) {
     const std::string squares = squares_of(fen); // before the lock, which the game threads share
     const std::lock_guard lock(mutex_);
     board(index) = Json{{"board", index + 1},
@@ -51,9 +52,9 @@ void LiveState::game_started(int index, const std::string &heading, const std::s
                         {"to_move", side_to_move(fen)},
                         {"moves", Json::array()},
                         {"last", Json::array()},
-                        {"clocks", clocks},
-                        {"white_ms", -1},
-                        {"black_ms", -1},
+                        {"clocks", clock_ms >= 0},
+                        {"white_ms", clock_ms},
+                        {"black_ms", clock_ms},
                         {"verdicts", Json::array()},
                         {"result", "*"},
                         {"ending", ""}};

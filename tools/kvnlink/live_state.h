@@ -28,9 +28,10 @@ public:
     // `kind`: the subcommand ("match", "bridge", "listen", "connect"); `title`: the page's heading.
     LiveState(const std::string &kind, const std::string &title);
 
-    // `fen`: the start; `heading`: e.g. "game 3 of 20"; `clocks`: whether the game has them.
+    // `fen`: the start; `heading`: e.g. "game 3 of 20"; `clock_ms`: each side's time at the
+    // start, -1 for a game without clocks.
     void game_started(int board, const std::string &heading, const std::string &white, const std::string &black,
-                      const std::string &fen, bool clocks);
+                      const std::string &fen, long clock_ms);
     void moved(int board, const LiveMove &move);
     // A referee's word about the game on `board`: an illegal move, a stop of the following.
     void verdict(int board, const std::string &text);

@@ -6,7 +6,7 @@
 //   out: {"game":N,"result":"2-0","ending":"...","plies":P,"white_ms":T,"black_ms":T,"pdn":"..."}
 //        {"game":N,"failed":"why"}  when an engine could not be linked
 // With --report-moves (match --http), also while the game goes on:
-//        {"game":N,"start":true,"white":"A","black":"B","fen":"W:W...:B...","clocks":true}
+//        {"game":N,"start":true,"white":"A","black":"B","fen":"W:W...:B...","clock_ms":T}  (-1: no clocks)
 //        {"game":N,"ply":P,"move":"32-28","from":32,"to":28,"fen":"...","white_ms":T,"black_ms":T}
 // The end of its input ends the lane.
 #include <nlohmann/json.hpp>
@@ -79,7 +79,7 @@ void report_progress(const LaneState &lane, int number, const LaneEngine &white,
                                 {"white", white.name()},
                                 {"black", black.name()},
                                 {"fen", draughts::to_fen(setup.start)},
-                                {"clocks", setup.time.has_value()}});
+                                {"clock_ms", setup.time ? static_cast<long>(setup.time->time.count()) : -1L}});
     int ply = 0;
     setup.on_move = [&lane, number, ply](const LiveMove &m) mutable {
         write_report(lane.reports, {{"game", number},

@@ -175,7 +175,7 @@ void MatchRun::show_progress(const Lane &lane, const nlohmann::json &news) {
                             "game " + std::to_string(lane.playing->number + 1) + " of " + std::to_string(o_.games) +
                                 ", lane " + std::to_string(lane.index + 1),
                             news.value("white", std::string()), news.value("black", std::string()),
-                            news.value("fen", std::string()), news.value("clocks", false));
+                            news.value("fen", std::string()), news.value("clock_ms", -1L));
         return;
     }
     LiveMove move;

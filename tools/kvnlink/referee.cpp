@@ -164,7 +164,7 @@ void Referee::start(int accepting_party, const kvn_message &accept) {
                 Json{{"white", game_->tags.white}, {"black", game_->tags.black}, {"fen", draughts::to_fen(*position)}});
     if (live_ != nullptr)
         live_->game_started(0, "the followed game", game_->tags.white, game_->tags.black, draughts::to_fen(*position),
-                            false);
+                            -1);
     report_end(); // a position with no legal move is over at once
 }
 

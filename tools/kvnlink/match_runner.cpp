@@ -132,6 +132,8 @@ void MatchRun::take(Lane &lane, const std::string &line) {
     if (answer.contains("failed")) {
         report_.error("game " + std::to_string(game.number + 1) +
                       " could not be played: " + answer.value("failed", std::string()));
+        if (live_ != nullptr)
+            live_->game_over(lane.index, "*", "could not be played: " + answer.value("failed", std::string()));
         failed_ = stopping_ = true;
         return;
     }

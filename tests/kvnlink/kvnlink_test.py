@@ -838,6 +838,22 @@ class MatchTest(unittest.TestCase):
         self.assertIn("results after %d of 200 games:" % len(played), lines)
         self.assertEqual(len(pdn_games(pdn)), len(played))
 
+    def test_a_live_page_that_cannot_be_served_stops_kvnlink_before_it_starts(self):
+        with socket.socket() as taken:
+            taken.bind(("127.0.0.1", 0))
+            taken.listen()
+            port = str(taken.getsockname()[1])
+            engines = ["--engine", "A=" + self.sparring(), "--engine", "B=" + self.sparring()]
+            for args in [["match", *engines, "--http", port], ["match", *engines, "--http", "1", "--http-host", "nowhere.invalid"],
+                         ["listen", "--port", str(free_port()), "--http", port], ["bridge", "listen:1", "listen:2", "--http", port]]:
+                with self.subTest(args=args):
+                    result = run(*args)
+                    self.assertEqual(result.returncode, 2, result.stdout + result.stderr)
+                    # A build without the page says so the same way.
+                    self.assertRegex(result.stdout, r"^!! (cannot serve the live page on .+: (the port is in use|"
+                                                    r"nowhere.invalid is no address of this machine)|the live page "
+                                                    r"\(--http\) is not available in this build of kvnlink)\n$")
+
     def test_bad_match_command_lines_exit_2(self):
         for args in [[], ["--engine", "A=cmd:x {port}"], ["--engine", "A=nowhere", "--engine", "B=listen:1"],
                      ["--engine", "A=cmd:x", "--engine", "B=cmd:y {port}"], ["--engine", "A=listen:9", "--engine", "A=listen:8"],

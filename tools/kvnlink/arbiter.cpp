@@ -4,7 +4,9 @@
 #include <chrono>
 #include <cstring>
 
+#include "draughts/fen.h"
 #include "draughts/move_check.h"
+#include "draughts/pdn.h"
 #include "draughts/square_string.h"
 #include "match/winning_chances.h"
 #include "referee.h"
@@ -184,6 +186,7 @@ void Arbiter::on_move(int side, const kvn_message &m, clock::time_point arrived)
     if (!move_from_record(m.u.move, move)) return lose(side, Ending::illegal_move, "named a square outside 1-50");
     const int to_move = static_cast<int>(game.position().to_move);
     if (side == to_move && clocks_[side] && !clocks_[side]->stop(arrived)) return flag_fell(side);
+    const draughts::Position before = game.position();
     const draughts::Verdict verdict = game.claim_as_arbiter(static_cast<Side>(side), move);
     if (!verdict.legal)
         return lose(side, Ending::illegal_move,
@@ -193,11 +196,27 @@ void Arbiter::on_move(int side, const kvn_message &m, clock::time_point arrived)
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(arrived - turn_started_).count();
     report_.move_ms.push_back(std::max<long>(0, static_cast<long>(took)));
     turn_started_ = std::max(turn_started_, arrived);
+    tell_move(before, move, arrived);
     if (game.result() != Result::unfinished) return decide(game.result(), game.ending(), game.how_it_ended());
     if (setup_.max_plies > 0 && static_cast<int>(game.plies().size()) >= setup_.max_plies)
         return decide(Result::draw, Ending::max_plies,
                       "adjudicated a draw after " + std::to_string(setup_.max_plies) + " plies");
     if (clocks_[1 - side]) clocks_[1 - side]->start(arrived);
+}
+
+void Arbiter::tell_move(const draughts::Position &before, const draughts::Move &move, clock::time_point arrived) const {
+    if (!setup_.on_move) return;
+    LiveMove news;
+    news.notation = draughts::pdn_move(before, move);
+    news.from = move.from;
+    news.to = move.to;
+    news.fen = draughts::to_fen(report_.game.position());
+    long *left[2] = {&news.white_ms, &news.black_ms};
+    for (int side : {white_side, black_side})
+        if (clocks_[side])
+            *left[side] = static_cast<long>(
+                std::chrono::duration_cast<std::chrono::milliseconds>(clocks_[side]->remaining(arrived)).count());
+    setup_.on_move(news);
 }
 
 void Arbiter::decide(Result result, Ending ending, const std::string &text) {

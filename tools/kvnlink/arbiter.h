@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -11,6 +12,7 @@
 
 #include "draughts/game.h"
 #include "lane_engine.h"
+#include "live_state.h"
 #include "match/game_clock.h"
 #include "match/time_control.h"
 #include "notify.h"
@@ -24,6 +26,7 @@ struct GameSetup {
     double accept_timeout_s = 30;
     std::uint64_t seed = 0; // the engines' {seed}: this plus the engine's slot
     bool may_relink = true; // an engine whose link is lost before it accepted is linked again, once each
+    std::function<void(const LiveMove &)> on_move; // told every legal move, if set (the live page)
 };
 
 struct GameReport {
@@ -55,6 +58,8 @@ private:
     bool relink(int side);
     void play_moves();
     void on_move(int side, const kvn_message &move, std::chrono::steady_clock::time_point arrived);
+    void tell_move(const draughts::Position &before, const draughts::Move &move,
+                   std::chrono::steady_clock::time_point arrived) const;
     void decide(draughts::Result result, draughts::Ending ending, const std::string &text);
     void lose(int side, draughts::Ending ending, const std::string &why);
     void flag_fell(int side);

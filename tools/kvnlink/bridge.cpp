@@ -1,5 +1,6 @@
 // bridge.cpp - two links at once: whatever arrives on one is sent on the other, watched by the referee.
 #include "link_open.h"
+#include "live_server.h"
 #include "notify.h"
 #include "printer.h"
 #include "referee.h"
@@ -29,6 +30,15 @@ void relay(int32_t from, const BridgeOptions &o, Printer &out, Referee &referee)
 
 int run_bridge(const BridgeOptions &o) {
     Printer out(o.json);
+    // The live page first: a port it cannot have stops the bridge before either end is opened.
+    std::string error;
+    const auto page =
+        open_live_page(o.live, "bridge", "kvnlink bridge " + o.addresses[0] + " " + o.addresses[1], error);
+    if (!error.empty()) {
+        out.error(error);
+        return exit_usage;
+    }
+    if (page) out.status("live", "the live page is at " + page->server->url(), Json{{"url", page->server->url()}});
     EventSource events(true);
     SlotGuard guard_a(0), guard_b(1);
     // One end after the other: a listening end holds the bridge until its peer comes.
@@ -39,6 +49,7 @@ int run_bridge(const BridgeOptions &o) {
     }
     Referee referee(out, o.pdn);
     referee.set_end_codes(o.end_codes);
+    referee.set_live(page ? &page->state : nullptr);
     std::string why = "quit";
     draughts::Ending ending = draughts::Ending::none;
     for (;;) {

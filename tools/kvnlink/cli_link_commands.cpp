@@ -91,6 +91,7 @@ Handler define_tcp_end(CLI::App &app, LinkOptions::Mode mode) {
             ->check(checks::seconds());
     add_output(app, c->options);
     add_sparring(app, *c);
+    add_live_page_options(app, c->options.live);
     return run_with(c, mode);
 }
 
@@ -122,6 +123,7 @@ Handler define_bridge(CLI::App &app) {
         ->type_name("FILE");
     app.add_flag("--json", o->json, "print one JSON object per line instead of readable lines");
     add_end_codes(app, o->end_codes);
+    add_live_page_options(app, o->live);
     app.add_option("--timeout", *timeout, "a listening end gives up after SECONDS (default: never)")
         ->type_name("SECONDS")
         ->check(checks::seconds());

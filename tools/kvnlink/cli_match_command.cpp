@@ -64,6 +64,7 @@ Handler define_match(CLI::App &app) {
     app.add_option("--pdn", w->options.pdn, "append every game to FILE in Portable Draughts Notation")
         ->type_name("FILE");
     app.add_flag("--json", w->options.json, "print one JSON object per event instead of readable lines");
+    add_live_page_options(app, w->options.live);
     app.add_option("--sprt", w->sprt, "stop once the test decides: \"elo0=E0 elo1=E1 alpha=A beta=B\"")
         ->type_name("\"elo0=E0 elo1=E1 alpha=A beta=B\"");
     const Handler run = run_with(w, run_match);
@@ -76,6 +77,7 @@ Handler define_match(CLI::App &app) {
 Handler define_match_lane(CLI::App &app) {
     auto w = std::make_shared<MatchWords>();
     add_game_options(app, *w);
+    app.add_flag("--report-moves", w->options.report_moves, "report each game's start and every move as well");
     return run_with(w, run_match_lane);
 }
 

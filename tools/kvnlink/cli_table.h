@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "live_options.h"
+
 namespace kvnlink {
 
 // Runs a subcommand with the options read into it; returns the exit code.
@@ -31,6 +33,9 @@ struct UsageError : std::runtime_error {
 
 // The list of subcommands and the top-level options, as `kvnlink help` prints it.
 std::string root_help(const CLI::App &root);
+
+// --http PORT and --http-host HOST, the live page of a subcommand that referees games.
+void add_live_page_options(CLI::App &app, LiveOptions &options);
 
 // The definitions, one per subcommand or family of them.
 Handler define_listen(CLI::App &app);

@@ -7,6 +7,7 @@
 
 #include "end_codes.h"
 #include "kvn.h"
+#include "live_options.h"
 
 namespace kvnlink {
 
@@ -33,6 +34,7 @@ struct LinkOptions {
     std::optional<std::uint64_t> seed;  // auto: the random choices' seed (none: from the clock)
     std::optional<kvn_message> request; // auto: the game request to send first
     int depth = 0;                      // auto: plies its search looks ahead (0: a random legal move)
+    LiveOptions live;                   // --http: the live page (listen and connect)
 };
 
 } // namespace kvnlink

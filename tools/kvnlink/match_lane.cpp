@@ -5,6 +5,9 @@
 //   in:  {"game":N,"fen":"W:W...:B...","first_white":true,"seed":S}
 //   out: {"game":N,"result":"2-0","ending":"...","plies":P,"white_ms":T,"black_ms":T,"pdn":"..."}
 //        {"game":N,"failed":"why"}  when an engine could not be linked
+// With --report-moves (match --http), also while the game goes on:
+//        {"game":N,"start":true,"white":"A","black":"B","fen":"W:W...:B...","clock_ms":T}  (-1: no clocks)
+//        {"game":N,"ply":P,"move":"32-28","from":32,"to":28,"fen":"...","white_ms":T,"black_ms":T}
 // The end of its input ends the lane.
 #include <nlohmann/json.hpp>
 
@@ -23,6 +26,7 @@ namespace kvnlink {
 namespace {
 
 struct LaneState {
+    std::FILE *reports;
     const MatchOptions &options;
     EventSource &events;
     LaneEngine *engines[2];
@@ -67,6 +71,28 @@ bool link_both(LaneState &lane, std::uint64_t seed, std::string &error) {
     return both;
 }
 
+// The game's start now, and each move as it is played: what the live page shows.
+void report_progress(const LaneState &lane, int number, const LaneEngine &white, const LaneEngine &black,
+                     GameSetup &setup) {
+    write_report(lane.reports, {{"game", number},
+                                {"start", true},
+                                {"white", white.name()},
+                                {"black", black.name()},
+                                {"fen", draughts::to_fen(setup.start)},
+                                {"clock_ms", setup.time ? static_cast<long>(setup.time->time.count()) : -1L}});
+    int ply = 0;
+    setup.on_move = [&lane, number, ply](const LiveMove &m) mutable {
+        write_report(lane.reports, {{"game", number},
+                                    {"ply", ++ply},
+                                    {"move", m.notation},
+                                    {"from", m.from},
+                                    {"to", m.to},
+                                    {"fen", m.fen},
+                                    {"white_ms", m.white_ms},
+                                    {"black_ms", m.black_ms}});
+    };
+}
+
 nlohmann::json play(const nlohmann::json &order, LaneState &lane) {
     const int number = order.value("game", 0);
     nlohmann::json answer = {{"game", number}};
@@ -77,9 +103,10 @@ nlohmann::json play(const nlohmann::json &order, LaneState &lane) {
     const std::uint64_t seed = order.value("seed", std::uint64_t{0});
     LaneEngine *white = lane.engines[first_white ? 0 : 1];
     LaneEngine *black = lane.engines[first_white ? 1 : 0];
-    const GameSetup setup{*start, lane.options.time, lane.options.max_plies, lane.options.timeout_s, seed, true};
+    GameSetup setup{*start, lane.options.time, lane.options.max_plies, lane.options.timeout_s, seed, true, {}};
     settle(lane);
     if (!link_both(lane, seed, error)) return answer["failed"] = error, answer;
+    if (lane.options.report_moves) report_progress(lane, number, *white, *black, setup);
     const GameReport report = Arbiter(setup, white, black, lane.events, lane.input).play();
     if (report.abandoned) return answer["failed"] = "abandoned", answer;
     answer["result"] = draughts::result_text(report.result);
@@ -103,7 +130,7 @@ int run_match_lane(const MatchOptions &o) {
         const MatchEngine &e = options->engines[i];
         engines[i].emplace(i, e.name, *parse_engine_address(e.addresses[0], error), options->timeout_s, events);
     }
-    LaneState lane{*options, events, {&*engines[0], &*engines[1]}, {}};
+    LaneState lane{reports, *options, events, {&*engines[0], &*engines[1]}, {}};
     for (;;) {
         while (lane.input.lines.empty() && !lane.input.ended) {
             const Event e = events.next(-1);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "live_options.h"
 #include "match/sprt.h"
 #include "match/time_control.h"
 
@@ -29,7 +30,9 @@ struct MatchOptions {
     bool json = false;
     std::optional<match::Sprt> sprt;
     std::optional<std::uint64_t> seed;
-    double timeout_s = 30; // for an engine to come and to accept a game
+    double timeout_s = 30;     // for an engine to come and to accept a game
+    LiveOptions live;          // match: --http, the live page
+    bool report_moves = false; // match-lane: a line for each game's start and each move (for the live page)
 };
 
 // The options as the command line gives them: what needs reading or checking

@@ -87,6 +87,11 @@ void MatchReport::decided(match::Decision decision, int games_counted) const {
     line(text);
 }
 
+void MatchReport::live(const std::string &url) const {
+    if (options_.json) return object({{"kind", "live"}, {"url", url}});
+    line("-- the live page is at " + url);
+}
+
 void MatchReport::error(const std::string &text) const {
     if (options_.json) return object({{"kind", "error"}, {"text", text}});
     line("!! " + text);

@@ -29,9 +29,12 @@ public:
     // Ctrl-C came: the games in progress are finished and counted, no new one starts.
     void interrupted() const;
     void results(const match::Tally &tally, int games_wanted) const;
+    void live(const std::string &url) const; // where the live page is served
+
+    // "Elo +147.2 +/- 66.0, LOS 100.0%", with the SPRT's LLR when there is a test.
+    std::string standing(const match::Tally &tally) const;
 
 private:
-    std::string standing(const match::Tally &tally) const;
     // The last line: "match: A vs B: W-D-L ..., score ..., elo ..., los ...".
     std::string closing(const match::Tally &tally) const;
     const MatchOptions &options_;

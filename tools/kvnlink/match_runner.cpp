@@ -11,6 +11,7 @@
 #include "match/random_openings.h"
 #include "match/schedule.h"
 #include "match/seeded_random.h"
+#include "live_server.h"
 #include "match_options.h"
 #include "match_report.h"
 #include "child_process.h"
@@ -22,6 +23,7 @@ namespace kvnlink {
 namespace {
 
 struct Lane {
+    int index = 0; // from 0; the live page's board index - 1
     std::unique_ptr<ChildProcess> process;
     std::optional<match::ScheduledGame> playing;
 };
@@ -53,13 +55,14 @@ std::vector<std::string> lane_command(const MatchOptions &o, int lane) {
         words.insert(words.end(), {"--engine", e.name + "=" + lane_address(e, lane)});
     if (o.time) words.insert(words.end(), {"--time", o.time_text});
     if (o.max_plies > 0) words.insert(words.end(), {"--max-plies", std::to_string(o.max_plies)});
+    if (o.live.port > 0) words.push_back("--report-moves"); // only then: a match without a page is unchanged
     return words;
 }
 
 class MatchRun {
 public:
-    MatchRun(const MatchOptions &o, std::vector<std::string> fens, std::uint64_t seed)
-        : o_(o), report_(o), fens_(std::move(fens)), seed_(seed),
+    MatchRun(const MatchOptions &o, std::vector<std::string> fens, std::uint64_t seed, LiveState *live)
+        : o_(o), report_(o), live_(live), fens_(std::move(fens)), seed_(seed),
           schedule_(match::schedule_games(o.games, static_cast<int>(fens_.size()))) {}
 
     int run();
@@ -68,10 +71,13 @@ private:
     bool start_lanes();
     void hand_out();
     void take(Lane &lane, const std::string &line);
-    void count(const match::ScheduledGame &game, const nlohmann::json &answer);
+    void count(int lane, const match::ScheduledGame &game, const nlohmann::json &answer);
+    void show_progress(const Lane &lane, const nlohmann::json &news);
+    void show_standings(const std::string &test);
 
     const MatchOptions &o_;
     MatchReport report_;
+    LiveState *live_; // null: no live page
     std::vector<std::string> fens_;
     std::uint64_t seed_;
     std::vector<match::ScheduledGame> schedule_;
@@ -88,6 +94,7 @@ bool MatchRun::start_lanes() {
     for (int i = 0; i < count; ++i) {
         std::string error;
         Lane lane;
+        lane.index = i;
         lane.process = ChildProcess::start(lane_command(o_, i), ChildProcess::Output::pipe, error);
         if (!lane.process) {
             report_.error("could not start lane " + std::to_string(i + 1) + ": " + error);
@@ -96,6 +103,7 @@ bool MatchRun::start_lanes() {
         lanes_.push_back(std::move(lane));
     }
     report_.started(o_.games, count, seed_, static_cast<int>(fens_.size()));
+    show_standings("no test yet");
     return true;
 }
 
@@ -120,18 +128,21 @@ void MatchRun::hand_out() {
 void MatchRun::take(Lane &lane, const std::string &line) {
     const nlohmann::json answer = nlohmann::json::parse(line, nullptr, false);
     if (!answer.is_object() || !lane.playing || answer.value("game", -1) != lane.playing->number) return;
+    if (answer.contains("start") || answer.contains("ply")) return show_progress(lane, answer);
     const match::ScheduledGame game = *lane.playing;
     lane.playing.reset();
     if (answer.contains("failed")) {
         report_.error("game " + std::to_string(game.number + 1) +
                       " could not be played: " + answer.value("failed", std::string()));
+        if (live_ != nullptr)
+            live_->game_over(lane.index, "*", "could not be played: " + answer.value("failed", std::string()));
         failed_ = stopping_ = true;
         return;
     }
-    count(game, answer);
+    count(lane.index, game, answer);
 }
 
-void MatchRun::count(const match::ScheduledGame &game, const nlohmann::json &answer) {
+void MatchRun::count(int lane, const match::ScheduledGame &game, const nlohmann::json &answer) {
     FinishedGame g;
     g.number = game.number;
     g.white = o_.engines[game.first_is_white ? 0 : 1].name;
@@ -146,16 +157,64 @@ void MatchRun::count(const match::ScheduledGame &game, const nlohmann::json &ans
                                                         : draughts::Result::draw;
     scorer_.record(game, *match::outcome_for_first(result, game.first_is_white));
     report_.game(g, scorer_.tally());
+    if (live_ != nullptr) live_->game_over(lane, g.result, g.ending);
     if (!o_.pdn.empty()) {
         std::ofstream file(o_.pdn, std::ios::app | std::ios::binary);
         file << answer.value("pdn", std::string());
         if (!file) report_.error("could not write the game to " + o_.pdn);
     }
-    if (!o_.sprt || stopping_) return;
+    if (!o_.sprt) return show_standings("no test");
     const match::Decision decision = o_.sprt->decide(o_.sprt->llr(scorer_.tally().by_pairs()));
-    if (decision == match::Decision::play_on) return;
+    show_standings(match::decision_text(decision));
+    if (decision == match::Decision::play_on || stopping_) return;
     report_.decided(decision, scorer_.tally().games());
     stopping_ = true;
+}
+
+// A lane's line about the game it plays: its start, or a move.
+void MatchRun::show_progress(const Lane &lane, const nlohmann::json &news) {
+    if (live_ == nullptr) return;
+    if (news.contains("start")) {
+        live_->game_started(lane.index,
+                            "game " + std::to_string(lane.playing->number + 1) + " of " + std::to_string(o_.games) +
+                                ", lane " + std::to_string(lane.index + 1),
+                            news.value("white", std::string()), news.value("black", std::string()),
+                            news.value("fen", std::string()), news.value("clock_ms", -1L));
+        return;
+    }
+    LiveMove move;
+    move.notation = news.value("move", std::string());
+    move.from = news.value("from", 0);
+    move.to = news.value("to", 0);
+    move.fen = news.value("fen", std::string());
+    move.white_ms = news.value("white_ms", -1L);
+    move.black_ms = news.value("black_ms", -1L);
+    live_->moved(lane.index, move);
+}
+
+// The standings as `kvnlink match` prints them in its score lines; `test` is the SPRT's state.
+void MatchRun::show_standings(const std::string &test) {
+    if (live_ == nullptr) return;
+    const match::Tally &t = scorer_.tally();
+    const std::string &a = o_.engines[0].name, &b = o_.engines[1].name;
+    const std::string score = "+" + std::to_string(t.wins) + " =" + std::to_string(t.draws) + " -" +
+                              std::to_string(t.losses) + " in " + std::to_string(t.games()) + " games";
+    const std::string played = std::to_string(t.games()) + " of " + std::to_string(o_.games) + " games played";
+    const std::string elo = report_.standing(t);
+    const std::string sprt = "SPRT: " + test;
+    live_->set_match(
+        Json{{"first", a},
+             {"second", b},
+             {"games", o_.games},
+             {"played", t.games()},
+             {"wins", t.wins},
+             {"draws", t.draws},
+             {"losses", t.losses},
+             {"score", "score " + a + ": " + score},
+             {"standing", elo},
+             {"sprt", test},
+             {"finished", false},
+             {"lines", Json::array({a + " vs " + b + ": " + played, "score " + a + ": " + score, elo, sprt})}});
 }
 
 int MatchRun::run() {
@@ -189,6 +248,7 @@ int MatchRun::run() {
     }
     lanes_.clear(); // each lane ends at the end of its input, and its engines with it
     report_.results(scorer_.tally(), o_.games);
+    if (live_ != nullptr) live_->set_match(Json{{"finished", true}});
     return failed_ ? exit_failed : interrupted_ ? exit_interrupted : exit_ok;
 }
 
@@ -209,7 +269,15 @@ int run_match(const MatchOptions &o) {
         std::fprintf(stderr, "kvnlink: %s\n", error.c_str());
         return exit_usage;
     }
-    return MatchRun(*options, std::move(*fens), seed).run();
+    // The live page before any lane: a port it cannot have stops the match before it starts.
+    const auto page =
+        open_live_page(options->live, "match", options->engines[0].name + " vs " + options->engines[1].name, error);
+    if (!error.empty()) {
+        MatchReport(*options).error(error);
+        return exit_usage;
+    }
+    if (page) MatchReport(*options).live(page->server->url());
+    return MatchRun(*options, std::move(*fens), seed, page ? &page->state : nullptr).run();
 }
 
 } // namespace kvnlink

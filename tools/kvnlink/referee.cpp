@@ -5,6 +5,7 @@
 
 #include "draughts/fen.h"
 #include "draughts/move_check.h"
+#include "draughts/pdn.h"
 #include "message_text.h"
 #include "pdn_file.h"
 #include "draughts/square_string.h"
@@ -55,6 +56,7 @@ std::optional<draughts::Verdict> Referee::see(int party, const kvn_message &m) {
         // Whether the take-back happened is in the accept code, which kvnlink does not read.
         if (game_ && game_->game.following()) {
             game_->game.stop("a take-back was answered");
+            publish_verdict("not following: a take-back was answered");
             out_.status("not_following", "not following this game any further: a take-back was answered, "
                                          "and kvnlink gives its code no meaning");
         }
@@ -70,10 +72,13 @@ std::optional<draughts::Verdict> Referee::see(int party, const kvn_message &m) {
         game.end(draughts::Ending::illegal_move,
                  side_of(party) == Side::white ? draughts::Result::black_wins : draughts::Result::white_wins);
         out_.status("not_following", "not following this game any further: a move named a square outside 1-50");
+        publish_verdict("a move named a square outside 1-50");
         report_end();
         return draughts::Verdict{false, false, "names a square outside 1-50"};
     }
+    const draughts::Position before = game.position();
     const draughts::Verdict v = game.claim_as_arbiter(side_of(party), move);
+    if (v.played) publish_move(before, move);
     report(party, m.u.move, v);
     return v;
 }
@@ -88,8 +93,12 @@ void Referee::report(int party, const kvn_move &m, const draughts::Verdict &v) {
         const std::string text = std::string("illegal move by ") + side + ": " + claimed + " " + v.why;
         out_.problem("illegal", text,
                      Json{{"side", std::string(1, side)}, {"move", claimed}, {"reason", v.why}, {"played", v.played}});
+        publish_verdict(text);
     }
-    if (!game.following()) out_.status("not_following", "not following this game any further: " + game.stop_reason());
+    if (!game.following()) {
+        out_.status("not_following", "not following this game any further: " + game.stop_reason());
+        publish_verdict("not following this game any further: " + game.stop_reason());
+    }
     report_end();
 }
 
@@ -108,6 +117,7 @@ void Referee::report_end(const std::string &how) {
                              (winner.empty() ? std::string("a draw") : winner + " wins") + ", " + result;
     out_.status("game_over", text,
                 Json{{"result", result}, {"winner", winner}, {"ending", ending}, {"reason", reason}});
+    if (live_ != nullptr) live_->game_over(0, result, text);
 }
 
 // Under --end-codes, a resign or draw decides a game the rules have not ended yet.
@@ -152,6 +162,9 @@ void Referee::start(int accepting_party, const kvn_message &accept) {
                 "following the game: W " + game_->tags.white + ", Z " + game_->tags.black + ", " +
                     draughts::side_letter(position->to_move) + " to move",
                 Json{{"white", game_->tags.white}, {"black", game_->tags.black}, {"fen", draughts::to_fen(*position)}});
+    if (live_ != nullptr)
+        live_->game_started(0, "the followed game", game_->tags.white, game_->tags.black, draughts::to_fen(*position),
+                            -1);
     report_end(); // a position with no legal move is over at once
 }
 
@@ -164,6 +177,7 @@ void Referee::close(const std::string &why, draughts::Ending ending) {
         "game closed by " + why + ", result " + result +
         (how == draughts::Ending::none ? "" : std::string(" (") + draughts::ending_name(how) + ")");
     out_.status("game_closed", text, Json{{"result", result}, {"ending", draughts::ending_name(how)}});
+    if (live_ != nullptr && !game_->over_reported) live_->game_over(0, result, text);
     write_record();
     game_.reset();
 }
@@ -172,6 +186,20 @@ void Referee::write_record() {
     if (pdn_path_.empty()) return;
     if (!append_pdn(pdn_path_, game_->tags, game_->game)) out_.error("could not write the game to " + pdn_path_);
     else out_.status("pdn", "game written to " + pdn_path_, Json{{"file", pdn_path_}});
+}
+
+void Referee::publish_move(const draughts::Position &before, const draughts::Move &move) {
+    if (live_ == nullptr) return;
+    LiveMove shown;
+    shown.notation = draughts::pdn_move(before, move);
+    shown.from = move.from;
+    shown.to = move.to;
+    shown.fen = draughts::to_fen(game_->game.position());
+    live_->moved(0, shown);
+}
+
+void Referee::publish_verdict(const std::string &text) const {
+    if (live_ != nullptr) live_->verdict(0, text);
 }
 
 void Referee::print_board() const {

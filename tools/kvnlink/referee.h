@@ -8,6 +8,7 @@
 #include "draughts/game.h"
 #include "end_codes.h"
 #include "kvn.h"
+#include "live_state.h"
 #include "printer.h"
 
 namespace kvnlink {
@@ -32,6 +33,9 @@ public:
     // What each game end reason code means from now on (--end-codes); by default every code means nothing.
     void set_end_codes(const EndCodes &codes) { end_codes_ = codes; }
 
+    // Every game it follows is published on board 1 of `live` (null: none), which must outlive it.
+    void set_live(LiveState *live) { live_ = live; }
+
     // Ends the followed game here, writing its record.  `ending` is how it
     // ended when the rules have not ended it (a lost link); none leaves it
     // unfinished (quit, the end of input, a new request).
@@ -50,6 +54,8 @@ private:
     void report_end(const std::string &how = {});
     void end_by_message(int party, const kvn_game_end &end);
     void write_record();
+    void publish_move(const draughts::Position &before, const draughts::Move &move);
+    void publish_verdict(const std::string &text) const;
 
     Printer &out_;
     std::string pdn_path_;
@@ -57,6 +63,7 @@ private:
     int requester_ = 0;
     EndCodes end_codes_{};
     std::unique_ptr<Followed> game_;
+    LiveState *live_ = nullptr;
 };
 
 // kvnlink's moves as records: time 0 (kvnlink gives the field no meaning), taken squares in ascending order.

@@ -5,6 +5,7 @@
 #include "command.h"
 #include "exchange.h"
 #include "link_open.h"
+#include "live_server.h"
 #include "notify.h"
 #include "printer.h"
 #include "referee.h"
@@ -112,11 +113,22 @@ int spar(const LinkOptions &o, EventSource &events, Printer &out, Referee &refer
 
 int run_link(const LinkOptions &options) {
     Printer out(options.json);
+    // The live page first: a port it cannot have stops kvnlink before any link is opened.
+    std::string error;
+    const bool listens = options.mode == LinkOptions::Mode::listen;
+    const auto page = open_live_page(options.live, listens ? "listen" : "connect",
+                                     listens ? "kvnlink listen" : "kvnlink connect " + options.host, error);
+    if (!error.empty()) {
+        out.error(error);
+        return exit_usage;
+    }
+    if (page) out.status("live", "the live page is at " + page->server->url(), Json{{"url", page->server->url()}});
     EventSource events(!options.auto_play);
     SlotGuard guard(slot); // declared after events: the link ends before its notification target
     if (open_link(slot, options, events, out) != 0) return exit_failed;
     Referee referee(out, options.pdn);
     referee.set_end_codes(options.end_codes);
+    referee.set_live(page ? &page->state : nullptr);
     Exchange link(slot, self, peer, out, referee);
     return options.auto_play ? spar(options, events, out, referee, link)
                              : converse(options, events, out, referee, link);

@@ -19,6 +19,7 @@ struct BridgeOptions {
     std::string pdn;
     bool json = false;
     EndCodes end_codes{}; // what each game end reason means to the referee (default: nothing)
+    LiveOptions live;     // --http: the live page
 };
 
 struct DemoOptions {

@@ -123,7 +123,7 @@ extern "C" {
 /* The version of this header and of the library it ships with (a test keeps
  * these equal to the project's version).  KVN_VERSION is "MAJOR.MINOR.PATCH". */
 #define KVN_VERSION_MAJOR 1
-#define KVN_VERSION_MINOR 38
+#define KVN_VERSION_MINOR 39
 #define KVN_VERSION_PATCH 0
 #define KVN_VERSION_TEXT_(major, minor, patch) #major "." #minor "." #patch
 #define KVN_VERSION_TEXT(major, minor, patch) KVN_VERSION_TEXT_(major, minor, patch)

@@ -69,8 +69,19 @@ bool LaneEngine::ensure_linked(std::uint64_t seed, std::string &error) {
     drop_if_ended();
     if (linked_) return true;
     drop();
-    linked_ = address_.link ? open_address(error) : start_program(seed, error);
-    return linked_;
+    if (address_.link) return linked_ = open_address(error);
+    // The library listens in windows of about half a second, and a free port can be
+    // taken by another program before it is listened on: a program that tries to
+    // connect once, between two windows, is refused and ends.  Such a start is tried
+    // again, on a fresh port, a few times before the engine counts as lost.
+    constexpr int starts = 3;
+    Start outcome = Start::again;
+    for (int i = 0; i < starts && outcome == Start::again; ++i) {
+        if (i > 0) drop();
+        error.clear();
+        outcome = start_program(seed, error);
+    }
+    return linked_ = outcome == Start::linked;
 }
 
 bool LaneEngine::open_address(std::string &error) {
@@ -83,11 +94,11 @@ bool LaneEngine::open_address(std::string &error) {
     return code == 0;
 }
 
-bool LaneEngine::start_program(std::uint64_t seed, std::string &error) {
+LaneEngine::Start LaneEngine::start_program(std::uint64_t seed, std::string &error) {
     const int port = fresh_port();
     if (port == 0) {
         error = "no free port on 127.0.0.1 for engine " + name_;
-        return false;
+        return Start::failed;
     }
     // Listening first, on a thread of its own, so that the program finds the port open.
     std::atomic<bool> give_up{false};
@@ -104,11 +115,14 @@ bool LaneEngine::start_program(std::uint64_t seed, std::string &error) {
     while (listening.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
         if (!program_ || !program_->running()) give_up = true;
     const int32_t code = listening.get();
-    if (code == 0) return true;
-    if (error.empty())
-        error = "engine " + name_ + " (" + words[0] + ") did not connect to port " + std::to_string(port) +
-                (program_ && !program_->running() ? ": it ended" : "");
-    return false;
+    if (code == 0) return Start::linked;
+    if (!program_) return Start::failed; // it could not be started: `error` says why
+    const bool ended = !program_->running();
+    error = "engine " + name_ + " (" + words[0] + ") did not connect to port " + std::to_string(port) +
+            (ended                 ? ": it ended"
+             : code != KVN_NO_PEER ? ": the port could not be listened on"
+                                   : "");
+    return ended || code != KVN_NO_PEER ? Start::again : Start::failed;
 }
 
 } // namespace kvnlink

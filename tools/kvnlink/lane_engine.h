@@ -35,7 +35,10 @@ public:
     const std::string &name() const { return name_; }
 
 private:
-    bool start_program(std::uint64_t seed, std::string &error);
+    enum class Start { linked, again, failed };
+    // Starts the program once; `again` when another start may well succeed (the program
+    // ended before it connected, or its port could not be listened on).
+    Start start_program(std::uint64_t seed, std::string &error);
     bool open_address(std::string &error);
 
     int32_t slot_;

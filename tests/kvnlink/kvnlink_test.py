@@ -157,6 +157,14 @@ class LinkedPair(unittest.TestCase):
         sender.expect("-> " + shown)
         receiver.expect("<- " + shown)
 
+    def request(self, sender, receiver, command, shown):
+        """A game request both ways; the receiver's board as it printed it."""
+        sender.send(command)
+        sender.expect("-> " + shown)
+        sender.board()
+        receiver.expect("<- " + shown)
+        return receiver.board()
+
 
 class SessionTest(LinkedPair):
     messages_only = True
@@ -165,21 +173,15 @@ class SessionTest(LinkedPair):
         self.assertEqual(self.first_server_line, "-- waiting for a peer on port %s (IPv4)" %
                          self.first_server_line.split()[-2])
 
-        s.send("request Alice W 5 75")
-        s.expect('-> request "Alice" colour W time 5 moves 75 version 1 initial position')
-        s.board()
-        c.expect('<- request "Alice" colour W time 5 moves 75 version 1 initial position')
-        board = c.board()
+        board = self.request(s, c, "request Alice W 5 75",
+                             'request "Alice" colour W time 5 moves 75 version 1 initial position')
         self.assertEqual(board[1], "     |   z   z   z   z   z |     1   2   3   4   5")
         self.assertEqual(board[6], "     | .   .   .   .   .   |  26  27  28  29  30")
         self.assertEqual(board[10], "     | w   w   w   w   w   |  46  47  48  49  50")
         self.assertTrue(board[12].endswith("W to move"))
 
-        s.send('request "Second Game" z 10 0 Z ' + AFTER_32_28)
-        s.expect('-> request "Second Game" colour Z time 10 moves 0 version 1 position Z to move')
-        s.board()
-        c.expect('<- request "Second Game" colour Z time 10 moves 0 version 1 position Z to move')
-        board = c.board()
+        board = self.request(s, c, 'request "Second Game" z 10 0 Z ' + AFTER_32_28,
+                             'request "Second Game" colour Z time 10 moves 0 version 1 position Z to move')
         self.assertEqual(board[6], "     | .   .   w   .   .   |  26  27  28  29  30")
         self.assertEqual(board[7], "     |   w   .   w   w   w |    31  32  33  34  35")
 

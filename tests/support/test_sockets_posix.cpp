@@ -26,30 +26,12 @@ long result_of(ssize_t n) {
     return errno == EAGAIN || errno == EWOULDBLOCK ? not_yet : socket_error;
 }
 
-} // namespace
-
-bool sockets_startup() { return true; }
-void sockets_cleanup() {}
-
-TestSocket listen_on(Family family, uint16_t port, int backlog) {
+// A TCP socket bound to the loopback port, or no_socket.
+TestSocket bound_socket(Family family, uint16_t port, bool reuse_address) {
     const TestSocket s = open_tcp(family);
     if (s == no_socket) return no_socket;
-    // As a server would: a port whose last link is still in TIME_WAIT can be listened on again.
     int on = 1;
-    setsockopt(static_cast<int>(s), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_storage local;
-    const socklen_t length = make_address(local, family, false, port);
-    if (bind(static_cast<int>(s), reinterpret_cast<sockaddr *>(&local), length) != 0 ||
-        listen(static_cast<int>(s), backlog) != 0) {
-        ::close(static_cast<int>(s));
-        return no_socket;
-    }
-    return s;
-}
-
-TestSocket bind_without_listening(Family family, uint16_t port) {
-    const TestSocket s = open_tcp(family);
-    if (s == no_socket) return no_socket;
+    if (reuse_address) setsockopt(static_cast<int>(s), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_storage local;
     const socklen_t length = make_address(local, family, false, port);
     if (bind(static_cast<int>(s), reinterpret_cast<sockaddr *>(&local), length) != 0) {
@@ -58,6 +40,24 @@ TestSocket bind_without_listening(Family family, uint16_t port) {
     }
     return s;
 }
+
+} // namespace
+
+bool sockets_startup() { return true; }
+void sockets_cleanup() {}
+
+TestSocket listen_on(Family family, uint16_t port, int backlog) {
+    // As a server would: a port whose last link is still in TIME_WAIT can be listened on again.
+    const TestSocket s = bound_socket(family, port, true);
+    if (s != no_socket && listen(static_cast<int>(s), backlog) != 0) {
+        ::close(static_cast<int>(s));
+        return no_socket;
+    }
+    return s;
+}
+
+// No SO_REUSEADDR here: the port is held so that nothing else can bind it.
+TestSocket bind_without_listening(Family family, uint16_t port) { return bound_socket(family, port, false); }
 
 TestSocket accept_peer(TestSocket listener) {
     const int fd = accept4(static_cast<int>(listener), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);

@@ -36,24 +36,21 @@ void sockets_cleanup() { WSACleanup(); }
 
 // No SO_REUSEADDR: Windows lets a port whose last link is in TIME_WAIT be
 // listened on again, and the option would mean sharing a live port here.
-TestSocket listen_on(Family family, uint16_t port, int backlog) {
-    const TestSocket s = open_tcp(family);
-    if (s == no_socket) return no_socket;
-    sockaddr_storage local;
-    const int length = make_address(local, family, false, port);
-    if (bind(to_handle(s), reinterpret_cast<sockaddr *>(&local), length) != 0 || listen(to_handle(s), backlog) != 0) {
-        closesocket(to_handle(s));
-        return no_socket;
-    }
-    return s;
-}
-
 TestSocket bind_without_listening(Family family, uint16_t port) {
     const TestSocket s = open_tcp(family);
     if (s == no_socket) return no_socket;
     sockaddr_storage local;
     const int length = make_address(local, family, false, port);
     if (bind(to_handle(s), reinterpret_cast<sockaddr *>(&local), length) != 0) {
+        closesocket(to_handle(s));
+        return no_socket;
+    }
+    return s;
+}
+
+TestSocket listen_on(Family family, uint16_t port, int backlog) {
+    const TestSocket s = bind_without_listening(family, port);
+    if (s != no_socket && listen(to_handle(s), backlog) != 0) {
         closesocket(to_handle(s));
         return no_socket;
     }

@@ -26,6 +26,14 @@ void relay(int32_t from, const BridgeOptions &o, Printer &out, Referee &referee)
     referee.see(from, m);
 }
 
+// After a loss, what had already arrived on either end is still passed on.
+void relay_what_arrived(EventSource &events, const BridgeOptions &o, Printer &out, Referee &referee) {
+    for (Event rest; (rest = events.next(0)).kind != Event::Kind::timeout;)
+        if (rest.kind == Event::Kind::notification && rest.wparam != KVN_CONNECTION_LOST &&
+            (rest.slot == 0 || rest.slot == 1))
+            relay(static_cast<int32_t>(rest.slot), o, out, referee);
+}
+
 } // namespace
 
 int run_bridge(const BridgeOptions &o) {
@@ -70,11 +78,7 @@ int run_bridge(const BridgeOptions &o) {
         ending = draughts::Ending::lost_link;
         out.status("connection_lost", "connection lost on " + o.names[from] + ": the bridge ends",
                    Json{{"end", o.names[from]}});
-        // What had already arrived on either end is still passed on.
-        for (Event rest; (rest = events.next(0)).kind != Event::Kind::timeout;)
-            if (rest.kind == Event::Kind::notification && rest.wparam != KVN_CONNECTION_LOST &&
-                (rest.slot == 0 || rest.slot == 1))
-                relay(static_cast<int32_t>(rest.slot), o, out, referee);
+        relay_what_arrived(events, o, out, referee);
         break;
     }
     referee.close(why, ending);

@@ -21,7 +21,11 @@ public:
     // its input from a pipe (Output::pipe) or from nothing, and its output read
     // by the owner or discarded.  Standard error is shared with kvnlink.
     // Null, with the reason in `error`, when it cannot be started.
-    static std::unique_ptr<ChildProcess> start(const std::vector<std::string> &words, Output io, std::string &error);
+    static std::unique_ptr<ChildProcess> start(const std::vector<std::string> &words, Output io, std::string &error) {
+        if (!words.empty()) return launch(words, io, error);
+        error = "an empty command";
+        return nullptr;
+    }
 
     ~ChildProcess();
     ChildProcess(const ChildProcess &) = delete;
@@ -41,6 +45,8 @@ public:
 
 private:
     explicit ChildProcess(std::unique_ptr<Impl> impl);
+    // The system's part of start: `words` holds at least the program.
+    static std::unique_ptr<ChildProcess> launch(const std::vector<std::string> &words, Output io, std::string &error);
     std::unique_ptr<Impl> impl_;
     friend void wait_for_output(const std::vector<ChildProcess *> &children, int timeout_ms);
 };

@@ -119,12 +119,8 @@ struct ChildProcess::Impl {
 
 ChildProcess::ChildProcess(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
-std::unique_ptr<ChildProcess> ChildProcess::start(const std::vector<std::string> &words, Output io,
-                                                  std::string &error) {
-    if (words.empty()) {
-        error = "an empty command";
-        return nullptr;
-    }
+std::unique_ptr<ChildProcess> ChildProcess::launch(const std::vector<std::string> &words, Output io,
+                                                   std::string &error) {
     // A child that goes away must not take kvnlink with it when a line is written to it.
     ::signal(SIGPIPE, SIG_IGN);
     auto impl = std::make_unique<Impl>();

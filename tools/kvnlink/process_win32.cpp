@@ -184,12 +184,8 @@ struct ChildProcess::Impl {
 
 ChildProcess::ChildProcess(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
-std::unique_ptr<ChildProcess> ChildProcess::start(const std::vector<std::string> &words, Output io,
-                                                  std::string &error) {
-    if (words.empty()) {
-        error = "an empty command";
-        return nullptr;
-    }
+std::unique_ptr<ChildProcess> ChildProcess::launch(const std::vector<std::string> &words, Output io,
+                                                   std::string &error) {
     auto impl = std::make_unique<Impl>();
     Handle child_in, child_out, our_out;
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};

@@ -82,8 +82,9 @@
  *
  * Out of memory: when the system has no memory for a new link, the connect
  * function fails with the C++ runtime's allocation failure (std::bad_alloc)
- * and leaves the slot as it was; when it has no thread for the link's
- * workers, the connect function returns KVN_NO_THREAD.  kvn_send_message throws
+ * and leaves the slot as it was; on Windows, whose hosts cannot catch it, it
+ * returns KVN_NO_THREAD instead.  When the system has no thread for the
+ * link's workers, the connect function returns KVN_NO_THREAD.  kvn_send_message throws
  * nothing: with no memory to queue it, the message is dropped.  No other
  * exception leaves the library, and the library's own threads never end the
  * process.
@@ -123,7 +124,7 @@ extern "C" {
 /* The version of this header and of the library it ships with (a test keeps
  * these equal to the project's version).  KVN_VERSION is "MAJOR.MINOR.PATCH". */
 #define KVN_VERSION_MAJOR 1
-#define KVN_VERSION_MINOR 39
+#define KVN_VERSION_MINOR 40
 #define KVN_VERSION_PATCH 0
 #define KVN_VERSION_TEXT_(major, minor, patch) #major "." #minor "." #patch
 #define KVN_VERSION_TEXT(major, minor, patch) KVN_VERSION_TEXT_(major, minor, patch)
@@ -158,7 +159,8 @@ extern "C" {
 #define KVN_UNUSABLE      (-10)   /* TCP: host name not found (or no address of that
                                      family) or network start-up failed */
 #define KVN_NO_THREAD     (-11)   /* any: the system had no thread (or no handle to
-                                     wait on) for the link's workers */
+                                     wait on) for the link's workers; Windows:
+                                     or no memory for the link */
 #define KVN_BAD_SLOT     (-100)   /* slot is not 0, 1 or 2 */
 
 /* Which side a connect result came from: the same code means different

@@ -14,7 +14,7 @@ inline constexpr uintptr_t connection_lost_code = KVN_CONNECTION_LOST;
 
 class CLinkLife;
 
-class CConnection {
+class CConnection : public platform::NoThrowNew { // null from new when there is no memory
 public:
     // How many received texts a link holds for the host before its receiver
     // stops reading.  Every one of them has a notification posted, and on

@@ -32,9 +32,10 @@ bool CLinkLife::start(Worker sender, Worker receiver) {
     try {
         sender_waker_ = std::make_unique<Waker>();
         receiver_waker_ = std::make_unique<Waker>();
-    } catch (const std::bad_alloc &) {
-        return false; // nothing runs yet
+    } catch (const std::bad_alloc &) { // no handle for one
+        return false;                  // nothing runs yet
     }
+    if (!sender_waker_ || !receiver_waker_) return false; // no memory for one
     workers_running_ = 2;
     if (!start_one(sender, sender_semaphore_)) {
         sender_semaphore_.reset();
@@ -54,6 +55,7 @@ bool CLinkLife::start_one(Worker entry, std::unique_ptr<Semaphore> &held_for_it)
     } catch (const std::bad_alloc &) {
         return false;
     }
+    if (!held_for_it) return false;
     held_for_it->take(Semaphore::forever);
     if (platform::start_thread(entry, &link_)) return true;
     held_for_it->give();

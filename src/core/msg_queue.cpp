@@ -37,7 +37,7 @@ bool CMsgQueue::push(const MsgText &text) {
             --spare_count_;
         }
     }
-    if (node == nullptr) node = new (std::nothrow) Node;
+    if (node == nullptr) node = new Node;
     if (node == nullptr) return false;
     node->text = text;
     node->next = nullptr;

@@ -31,7 +31,7 @@ public:
     size_t size() const;
 
 private:
-    struct Node {
+    struct Node : platform::NoThrowNew { // null when there is no memory for it
         MsgText text;
         Node *next;
     };

@@ -23,6 +23,24 @@ bool start_thread(void (*entry)(void *), void *argument);
 // thread; never 0.
 uint64_t current_thread_id();
 
+// Memory that is null when the system has none, and never throws on the way
+// (threads_<system>.cpp).  On Windows it is the C runtime's heap, so no C++
+// exception is ever made for a failure: making one there with the heap empty
+// would lock the runtime's emergency pool, whose first lock allocates again.
+void *allocate(size_t size) noexcept;
+void release(void *block) noexcept;
+
+// Whether running out of memory may be reported by throwing std::bad_alloc:
+// not on Windows, for the reason above (and a C host could not catch it).
+bool may_throw_without_memory() noexcept;
+
+// A base for the library's heap objects: `new` gives null when there is no
+// memory for one, never an exception (see allocate).
+struct NoThrowNew {
+    static void *operator new(size_t size) noexcept { return allocate(size); }
+    static void operator delete(void *block) noexcept { release(block); }
+};
+
 // A plain lock that never allocates and never throws, even on its first use
 // (threads_<system>.cpp): a thread out of memory can still take it.
 class Lock {
@@ -40,7 +58,7 @@ private:
 };
 
 // A semaphore of initial and maximum count 1.
-class Semaphore {
+class Semaphore : public NoThrowNew {
 public:
     static constexpr uint32_t forever = 0xFFFFFFFFu;
 
@@ -68,7 +86,7 @@ inline constexpr Socket invalid_socket = -1;
 // readable (or closed, or failed), a wake() from another thread, or the end
 // of its time.  A wake() given while nobody waits is kept for the next wait,
 // so a wake-up that races the start of a wait is never lost.
-class Waker {
+class Waker : public NoThrowNew {
 public:
     enum class Woken { socket, waker, timeout };
 

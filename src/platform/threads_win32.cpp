@@ -1,6 +1,7 @@
 // threads_win32.cpp - sleeps, detached threads and semaphores on Windows.
 #include "platform/win32_headers.h"
 
+#include <cstdlib>
 #include <new>
 
 #include "platform/platform.h"
@@ -8,6 +9,10 @@
 namespace kvn::platform {
 
 void sleep_ms(uint32_t milliseconds) { Sleep(milliseconds); }
+
+void *allocate(size_t size) noexcept { return std::malloc(size); }
+void release(void *block) noexcept { std::free(block); }
+bool may_throw_without_memory() noexcept { return false; }
 
 namespace {
 
@@ -19,7 +24,7 @@ struct ThreadStart {
 
 DWORD WINAPI run_thread(void *raw) {
     const ThreadStart start = *static_cast<ThreadStart *>(raw);
-    delete static_cast<ThreadStart *>(raw);
+    release(raw);
     start.entry(start.argument);
     // Lets go of the module and ends the thread in one system call, so no
     // code of this module runs after it: a host may unload the library the
@@ -34,10 +39,11 @@ bool start_thread(void (*entry)(void *), void *argument) {
     HMODULE module = nullptr;
     if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&run_thread), &module))
         return false;
-    auto *start = new (std::nothrow) ThreadStart{entry, argument, module};
+    void *block = allocate(sizeof(ThreadStart));
+    auto *start = block == nullptr ? nullptr : new (block) ThreadStart{entry, argument, module};
     const HANDLE thread = start == nullptr ? nullptr : CreateThread(nullptr, 0, run_thread, start, 0, nullptr);
     if (thread == nullptr) {
-        delete start;
+        release(block);
         FreeLibrary(module);
         return false;
     }

@@ -48,7 +48,7 @@ int32_t CConnNulmodem::open() {
     bool started = false;
     try {
         line_semaphore_ = std::make_unique<Semaphore>();
-        started = life_.start(sender_thread, receiver_thread);
+        started = line_semaphore_ && life_.start(sender_thread, receiver_thread);
     } catch (const std::bad_alloc &) {
         started = false;
     }

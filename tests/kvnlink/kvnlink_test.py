@@ -755,7 +755,9 @@ class MatchTest(unittest.TestCase):
 
     def test_sparring_partners_in_two_lanes(self):
         pdn = os.path.join(SCRATCH.name, "match.pdn")
-        lines = self.match("--engine", "A=" + self.sparring("--depth 1"), "--engine", "B=" + self.sparring(),
+        starts = os.path.join(SCRATCH.name, "b-starts")
+        counted = 'cmd:sh -c "echo >> %s; exec %s"' % (starts, self.sparring()[len("cmd:"):])
+        lines = self.match("--engine", "A=" + self.sparring("--depth 1"), "--engine", "B=" + counted,
                            "--games", "4", "--concurrency", "2", "--max-plies", "40", "--seed", "11",
                            "--random-openings", "2", "--pdn", pdn)
         self.assertEqual(lines[0], "match A vs B: 4 games, 2 lane(s), 2 opening(s), seed 11")
@@ -790,6 +792,8 @@ class MatchTest(unittest.TestCase):
             self.assertIn(tags["Termination"], ("no legal move",) if g.group(5) != "1-1" else
                           ("adjudicated at max plies", "threefold repetition", "16-move rule", "5-move rule", "25-move rule"))
             self.assertEqual(len(moves), int(g.group(7)))
+        with open(starts) as f:  # a partner stays linked for game after game: one start per lane
+            self.assertEqual(len(f.readlines()), 2)
 
     def test_illegal_move_lost_link_and_time_out_are_judged_and_the_match_goes_on(self):
         script = os.path.join(SCRATCH.name, "misbehaving.py")

@@ -6,26 +6,13 @@
 #include <winsock2.h>
 
 #include "host_support.h"
+#include "loopback_listener.h"
 
 using namespace kvn_host;
 
 namespace {
 constexpr int cycles = 1500;
 constexpr DWORD time_limit_ms = 60000;
-
-// A loopback listener of the host's own, so each cycle's connect is at once.
-SOCKET listen_on_loopback(int32_t &port) {
-    const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int length = sizeof address;
-    if (s == INVALID_SOCKET || bind(s, reinterpret_cast<sockaddr *>(&address), length) != 0 ||
-        getsockname(s, reinterpret_cast<sockaddr *>(&address), &length) != 0 || listen(s, 4) != 0)
-        return INVALID_SOCKET;
-    port = ntohs(address.sin_port);
-    return s;
-}
 } // namespace
 
 int main() {

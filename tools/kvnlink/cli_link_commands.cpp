@@ -48,8 +48,9 @@ void add_tcp(CLI::App &app, LinkOptions &o) {
 }
 
 void add_sparring(CLI::App &app, LinkCli &c) {
-    CLI::Option *auto_play = app.add_flag("--auto", c.options.auto_play,
-                                          "play by itself with random legal moves; standard input is not read");
+    CLI::Option *auto_play =
+        app.add_flag("--auto", c.options.auto_play,
+                     "play by itself, game after game unless it sends the --request; standard input is not read");
     c.seed_option = app.add_option("--seed", c.seed, "with --auto: the seed of its choices, 0-2^64-1 (default: clock)")
                         ->type_name("N")
                         ->check(checks::seed())

@@ -76,7 +76,8 @@ int converse(const LinkOptions &o, EventSource &events, Printer &out, Referee &r
     }
 }
 
-// --auto: no typed commands; kvnlink answers the peer by itself until a game end goes by.
+// --auto: no typed commands; kvnlink answers the peer by itself.  With a request of its own
+// it plays that game and ends; answering requests, it plays game after game until the peer leaves.
 int spar(const LinkOptions &o, EventSource &events, Printer &out, Referee &referee, Exchange &link) {
     const std::uint64_t seed =
         o.seed ? *o.seed : static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
@@ -92,7 +93,11 @@ int spar(const LinkOptions &o, EventSource &events, Printer &out, Referee &refer
     while (!player.done()) {
         const Event e = events.next(-1);
         if (e.kind != Event::Kind::notification) continue;
-        if (e.wparam == KVN_CONNECTION_LOST) return link.lost();
+        if (e.wparam == KVN_CONNECTION_LOST) {
+            if (!player.between_games()) return link.lost();
+            out.status("disconnected", "the peer has gone between games, disconnected");
+            return exit_ok;
+        }
         player.observe(peer, link.receive());
         play_on();
     }

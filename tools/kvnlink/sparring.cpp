@@ -16,13 +16,19 @@ Sparring::Sparring(const Referee &referee, int party, std::uint64_t seed, std::o
     : referee_(referee), party_(party), random_(seed), depth_(depth), request_(request) {}
 
 void Sparring::observe(int party, const kvn_message &m) {
-    if (m.type == KVN_GAME_REQUEST && party != party_ && !request_ && !playing_) must_accept_ = true;
+    if (m.type == KVN_GAME_REQUEST && party != party_ && !request_) {
+        // Every request starts a new game (the referee has closed any game in progress).
+        must_accept_ = true;
+        playing_ = end_sent_ = end_received_ = false;
+    }
     if (m.type == KVN_GAME_ACCEPT && referee_.game() != nullptr) playing_ = true;
-    if (m.type == KVN_GAME_END) (party == party_ ? end_sent_ : end_received_) = true;
+    if (m.type == KVN_GAME_END) {
+        if (playing_ && !game_over()) ++games_ended_;
+        (party == party_ ? end_sent_ : end_received_) = true;
+    }
 }
 
 std::optional<kvn_message> Sparring::next() {
-    if (done()) return std::nullopt;
     if (request_ && !request_sent_) {
         request_sent_ = true;
         return request_;
@@ -36,7 +42,7 @@ std::optional<kvn_message> Sparring::next() {
         return accept;
     }
     const draughts::Game *game = referee_.game();
-    if (!playing_ || game == nullptr) return std::nullopt;
+    if (!playing_ || game_over() || game == nullptr) return std::nullopt;
     // Over by the rules, or no longer followable: either way kvnlink cannot go on playing.
     if (game->result() != draughts::Result::unfinished || !game->following()) {
         kvn_message end{};

@@ -1,5 +1,5 @@
-// sparring.h - kvnlink playing a game by itself: it accepts or sends a request, answers
-// every move with a legal move chosen at random, and sends a game end when the game is over.
+// sparring.h - kvnlink playing by itself: it accepts or sends a request, answers every
+// move with a legal move (at random, or searched), and sends a game end when the game is over.
 #pragma once
 
 #include <cstdint>
@@ -31,9 +31,15 @@ public:
     // The next message this party should send, if any.
     std::optional<kvn_message> next();
 
-    // The game end has been sent or received: the session is over.
-    bool done() const { return end_sent_ || end_received_; }
+    // A partner that sends its own request plays that one game: once its end has
+    // gone by (sent or received), the session is over.  One that answers requests
+    // stays linked and answers the next request with a new game, as an engine does
+    // for a match's arbiter: it is never done, and its session ends when the peer leaves.
+    bool done() const { return request_ && game_over(); }
     bool end_received() const { return end_received_; }
+    // Answering requests, with at least one game played and none in progress: the
+    // peer may leave now without anything being lost.
+    bool between_games() const { return !request_ && games_ended_ > 0 && (!playing_ || game_over()); }
 
 private:
     const Referee &referee_;
@@ -46,6 +52,9 @@ private:
     bool playing_ = false; // a game was started with this party in it
     bool end_sent_ = false;
     bool end_received_ = false;
+    int games_ended_ = 0;
+
+    bool game_over() const { return end_sent_ || end_received_; }
 };
 
 } // namespace kvnlink

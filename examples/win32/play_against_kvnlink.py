@@ -21,6 +21,13 @@ def main():
     kvnlink, host_command = rest[:rest.index("--")], rest[rest.index("--") + 1:]
     peer = subprocess.Popen(kvnlink + ["listen", "--port", port, "--timeout", str(PATIENCE), "--json"],
                             stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, bufsize=1)
+    # The host starts once kvnlink listens: its connects then meet a listener
+    # that is up, not one kvnlink is still setting up (a Wine program starts slowly).
+    first = peer.stdout.readline()
+    if '"waiting"' not in first:
+        print("kvnlink did not start listening:", first)
+        peer.kill()
+        return 1
     host = subprocess.Popen(host_command + ["127.0.0.1", port], stdout=subprocess.PIPE, text=True)
     host_lines = []
     reader = threading.Thread(target=lambda: host_lines.extend(host.stdout), daemon=True)

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 
 namespace kvn::platform {
 
@@ -23,12 +24,13 @@ bool start_thread(void (*entry)(void *), void *argument);
 // thread; never 0.
 uint64_t current_thread_id();
 
-// Memory that is null when the system has none, and never throws on the way
-// (threads_<system>.cpp).  On Windows it is the C runtime's heap, so no C++
-// exception is ever made for a failure: making one there with the heap empty
-// would lock the runtime's emergency pool, whose first lock allocates again.
-void *allocate(size_t size) noexcept;
-void release(void *block) noexcept;
+// Memory that is null when the system has none: the no-throw operator new,
+// which a host's (or a test's) own allocator may replace.  The DLL brings its
+// own (nothrow_new_win32.cpp) that goes straight to the C heap: the C++
+// runtime's makes an exception on the way, and with the heap empty that locks
+// the runtime's emergency pool, whose first lock allocates again.
+inline void *allocate(size_t size) noexcept { return ::operator new(size, std::nothrow); }
+inline void release(void *block) noexcept { ::operator delete(block); }
 
 // Whether running out of memory may be reported by throwing std::bad_alloc:
 // not on Windows, for the reason above (and a C host could not catch it).

@@ -18,9 +18,6 @@ void sleep_ms(uint32_t milliseconds) {
     while (nanosleep(&request, &request) != 0 && errno == EINTR) {}
 }
 
-// The C++ runtime's no-throw form, so that a host's own allocator (and a test's) sees it.
-void *allocate(size_t size) noexcept { return ::operator new(size, std::nothrow); }
-void release(void *block) noexcept { ::operator delete(block); }
 bool may_throw_without_memory() noexcept { return true; }
 
 namespace {

@@ -1,7 +1,6 @@
 // threads_win32.cpp - sleeps, detached threads and semaphores on Windows.
 #include "platform/win32_headers.h"
 
-#include <cstdlib>
 #include <new>
 
 #include "platform/platform.h"
@@ -10,8 +9,6 @@ namespace kvn::platform {
 
 void sleep_ms(uint32_t milliseconds) { Sleep(milliseconds); }
 
-void *allocate(size_t size) noexcept { return std::malloc(size); }
-void release(void *block) noexcept { std::free(block); }
 bool may_throw_without_memory() noexcept { return false; }
 
 namespace {

@@ -47,8 +47,6 @@ bool start_thread(void (*entry)(void *), void *argument) {
     return true;
 }
 
-void *allocate(size_t size) noexcept { return ::operator new(size, std::nothrow); }
-void release(void *block) noexcept { ::operator delete(block); }
 bool may_throw_without_memory() noexcept { return true; }
 
 static_assert(sizeof(std::mutex) <= 64 && alignof(std::mutex) <= 8, "Lock's storage holds a mutex");

@@ -21,7 +21,7 @@ struct ThreadStart {
 
 DWORD WINAPI run_thread(void *raw) {
     const ThreadStart start = *static_cast<ThreadStart *>(raw);
-    release(raw);
+    delete static_cast<ThreadStart *>(raw);
     start.entry(start.argument);
     // Lets go of the module and ends the thread in one system call, so no
     // code of this module runs after it: a host may unload the library the
@@ -36,11 +36,10 @@ bool start_thread(void (*entry)(void *), void *argument) {
     HMODULE module = nullptr;
     if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&run_thread), &module))
         return false;
-    void *block = allocate(sizeof(ThreadStart));
-    auto *start = block == nullptr ? nullptr : new (block) ThreadStart{entry, argument, module};
+    auto *start = new (std::nothrow) ThreadStart{entry, argument, module};
     const HANDLE thread = start == nullptr ? nullptr : CreateThread(nullptr, 0, run_thread, start, 0, nullptr);
     if (thread == nullptr) {
-        release(block);
+        delete start;
         FreeLibrary(module);
         return false;
     }

@@ -112,8 +112,14 @@ inline size_t thread_count() {
     // ThreadSanitizer starts a helper thread of its own with the program's
     // first thread; start and join one before the first count, so that the
     // helper is in every baseline, whatever test runs first in the process.
+    // A joined thread can still be listed for a moment after the join
+    // returns, so the count waits until its entry has gone.
     static const bool warmed_up = [] {
-        std::thread([] {}).join();
+        pid_t id = 0;
+        std::thread([&id] { id = gettid(); }).join();
+        const std::string entry = "/proc/self/task/" + std::to_string(id);
+        for (int tries = 0; tries < 5000 && std::filesystem::exists(entry); ++tries)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return true;
     }();
     (void)warmed_up;

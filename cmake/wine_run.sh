@@ -68,6 +68,23 @@ prepare() {
     exec 9>&-
 }
 
+# Very rarely the loader ends at once, before any Windows program could have
+# started (none gets that far in under 0.15 s here) and without a word, its
+# own messages being silenced above.  That is a start that never happened,
+# not the program's failure, so it is started once more, and the script says
+# so.  The loader runs in the foreground, where Ctrl-C reaches it as before.
+run_program() {
+    local attempt started status elapsed_ms
+    for attempt in 1 2; do
+        started=$(date +%s%N)
+        status=0
+        "$loader" "$@" || status=$?
+        elapsed_ms=$((($(date +%s%N) - started) / 1000000))
+        [ "$status" -eq 0 ] || [ "$elapsed_ms" -ge 100 ] || [ "$attempt" -eq 2 ] && return "$status"
+        echo "wine_run.sh: the loader ended with status $status after $elapsed_ms ms, before the program could start; starting it once more" >&2
+    done
+}
+
 case "${1-}" in
 --setup)
     prepare
@@ -77,6 +94,6 @@ case "${1-}" in
     ;;
 *)
     prepare
-    exec "$loader" "$@"
+    run_program "$@" || exit $?
     ;;
 esac
